@@ -1,0 +1,53 @@
+# Build helpers shared by every folder.
+
+function(qx7_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# A platform-free static library.
+function(qx7_library name)
+    cmake_parse_arguments(L "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${L_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${L_LIBS})
+    qx7_warnings(${name})
+endfunction()
+
+# The Wine environment every Windows test runs in: one prefix, one Xvfb display and one
+# persistent wineserver for the whole ctest run, started and ended by these two fixture tests.
+function(qx7_add_wine_fixture)
+    set(QX7_WINE_DIR "${CMAKE_BINARY_DIR}/wine" PARENT_SCOPE)
+    set(env_script "${CMAKE_SOURCE_DIR}/scripts/wine-env.sh")
+    add_test(NAME wine.start COMMAND ${env_script} start "${CMAKE_BINARY_DIR}/wine")
+    add_test(NAME wine.stop COMMAND ${env_script} stop "${CMAKE_BINARY_DIR}/wine")
+    set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+    set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
+    set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${CMAKE_BINARY_DIR}/wine"
+        CACHE STRING "" FORCE)
+endfunction()
+
+# A GoogleTest executable. Natively every test case becomes a ctest test; under Wine the
+# binary is one ctest test so that Wine's start-up is paid once per binary.
+# SIMULATOR (Windows only): the binary runs beside a transmitter simulator whose
+# pseudo-terminal is mapped to a COM port of the Wine prefix; native tests start their own.
+function(qx7_add_test name)
+    cmake_parse_arguments(T "SIMULATOR" "" "SOURCES;LIBS;SIMULATOR_ARGS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+    qx7_warnings(${name})
+    if(WIN32)
+        if(T_SIMULATOR)
+            add_test(NAME ${name}
+                COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-simulator.sh
+                        --wine "${CMAKE_BINARY_DIR}/wine"
+                        --simulator "${QX7_NATIVE_BUILD_DIR}/tools/qx7sim"
+                        ${T_SIMULATOR_ARGS} -- $<TARGET_FILE:${name}>)
+        else()
+            add_test(NAME ${name} COMMAND ${name})
+        endif()
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine)
+    else()
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 60)
+    endif()
+endfunction()

@@ -1,0 +1,60 @@
+// The port list from the registry's map of serial devices, whose value data are port names.
+#include <windows.h>
+
+#include <cstring>
+
+#include "link/port_list.h"
+
+namespace {
+
+// The data of one value as a port name, or none when it is not a whole name that fits.
+bool PortNameOf(const unsigned char* data, DWORD size, char* name) {
+    const void* end = std::memchr(data, 0, size);
+    if (end == nullptr) {
+        return false;  // eight characters and no terminator: too long for the list
+    }
+    std::size_t length = static_cast<const unsigned char*>(end) - data;
+    if (length == 0 || length > static_cast<std::size_t>(MaxPortNameLength)) {
+        return false;
+    }
+    std::memcpy(name, data, length + 1);
+    return true;
+}
+
+}  // namespace
+
+PortList* BuildPortList() {
+    auto* ports = new PortList();
+    HKEY key = nullptr;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, "hardware\\devicemap\\serialcomm", &key) != ERROR_SUCCESS) {
+        return ports;
+    }
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        count = 0;
+    }
+    for (DWORD index = 0; index < count; ++index) {
+        char valueName[64];
+        DWORD valueNameSize = sizeof valueName;
+        unsigned char data[8];
+        DWORD dataSize = sizeof data;
+        // A name or data that does not fit answers ERROR_MORE_DATA and is skipped.
+        if (RegEnumValueA(key, index, valueName, &valueNameSize, nullptr, nullptr, data,
+                          &dataSize) != ERROR_SUCCESS) {
+            continue;
+        }
+        char name[MaxPortNameLength + 1];
+        if (!PortNameOf(data, dataSize, name)) {
+            continue;
+        }
+        char* copy = NewString(name);
+        std::int32_t before = ports->GetCount();
+        ports->Insert(copy);
+        if (ports->GetCount() == before) {
+            ports->FreeItem(copy);  // a name already listed stays with us
+        }
+    }
+    RegCloseKey(key);
+    return ports;
+}

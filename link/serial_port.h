@@ -1,0 +1,71 @@
+// One serial-port handle with synchronous reads and writes bounded by the port's time-outs.
+// The operating-system edge is serial_port_win32.cpp or serial_port_posix.cpp, picked by the
+// build; everything above talks to the line only through this class.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "objects/base_object.h"
+
+// The port's time-outs in milliseconds, laid out as the system's COMMTIMEOUTS record.
+struct SerialTimeouts {
+    std::uint32_t ReadIntervalTimeout;
+    std::uint32_t ReadTotalTimeoutMultiplier;
+    std::uint32_t ReadTotalTimeoutConstant;
+    std::uint32_t WriteTotalTimeoutMultiplier;
+    std::uint32_t WriteTotalTimeoutConstant;
+};
+
+// Purge flags, as PurgeComm takes them.
+constexpr std::uint32_t PurgeTxAbort = 0x0001;
+constexpr std::uint32_t PurgeRxAbort = 0x0002;
+constexpr std::uint32_t PurgeTxClear = 0x0004;
+constexpr std::uint32_t PurgeRxClear = 0x0008;
+
+// The fixed line settings with which the transmitter link opens a port: 9600 8N1, binary
+// mode, DTR and RTS on, no flow control; a read waits at most 200 ms, a write 100 ms.
+namespace LineSettings {
+constexpr std::uint32_t Flags = 0x1011;
+constexpr std::uint32_t BaudRate = 9600;
+constexpr std::uint8_t ByteSize = 8;
+constexpr std::uint8_t Parity = 0;
+constexpr std::uint8_t StopBits = 0;
+constexpr SerialTimeouts Timeouts = {0, 0, 200, 0, 100};
+// A device path fits a 16-byte buffer on Windows ("\\.\" and a name of up to 11 characters).
+constexpr std::size_t DevicePathSize = 16;
+}  // namespace LineSettings
+
+class SerialPort : public BaseObject {
+public:
+    SerialPort() = default;
+    ~SerialPort() override;
+
+    // Opens the device exclusively. Does not close a port that is open: callers close first.
+    bool Open(const char* devicePath);
+    void Close();
+    // Overwrites baud rate, the whole DCB bit-field word, byte size, parity and stop bits of
+    // the port's current state.
+    void SetState(std::uint32_t flags, std::uint32_t baudRate, std::uint8_t byteSize,
+                  std::uint8_t parity, std::uint8_t stopBits);
+    bool SetTimeouts(const SerialTimeouts& timeouts);
+    // One read: returns the bytes that arrived before the read time-out, possibly none.
+    std::uint32_t Read(void* buffer, std::uint32_t count);
+    std::uint32_t Write(const void* buffer, std::uint32_t count);
+    void Purge(std::uint32_t flags);
+
+    bool IsOpen() const { return Handle != InvalidHandle; }
+
+    // The path that opens a port name: "\\.\COM3" on Windows. On POSIX a name with a slash is
+    // a path and any other name is under /dev. False when the path does not fit size bytes.
+    static bool DevicePath(const char* portName, char* path, std::size_t size);
+
+private:
+    // INVALID_HANDLE_VALUE on Windows and an invalid descriptor on POSIX share these bits.
+    static constexpr std::intptr_t InvalidHandle = -1;
+
+    std::intptr_t Handle = InvalidHandle;
+    // The POSIX line discipline has no total time-outs of its own, so that backend keeps
+    // them here; the Windows driver keeps them itself.
+    SerialTimeouts Timeouts = {};
+};

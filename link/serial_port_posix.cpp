@@ -1,0 +1,213 @@
+// The serial port on POSIX terminals: raw mode, and reads and writes bounded by the same
+// total time-outs that the Windows driver applies.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "link/serial_port.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int AsFd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+speed_t SpeedOf(std::uint32_t baudRate) {
+    switch (baudRate) {
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return B9600;
+    }
+}
+
+int MillisecondsUntil(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Waits until fd is ready for events or the deadline passes. A hung-up peer is not
+// "ready": the caller then sees the rest of its time-out pass, as with a silent line.
+bool WaitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        int wait = MillisecondsUntil(deadline);
+        pollfd p = {fd, events, 0};
+        int n = poll(&p, 1, wait);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        if ((p.revents & events) != 0) {
+            return true;
+        }
+        // POLLHUP or POLLERR without data: nothing will come before the deadline.
+        poll(nullptr, 0, MillisecondsUntil(deadline));
+        return false;
+    }
+}
+
+}  // namespace
+
+SerialPort::~SerialPort() { Close(); }
+
+bool SerialPort::Open(const char* devicePath) {
+    int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    Handle = fd;
+    if (fd < 0) {
+        Handle = InvalidHandle;
+        return false;
+    }
+    // Exclusive use, as the Windows share mode 0; not every terminal supports it.
+    ioctl(fd, TIOCEXCL);
+    return true;
+}
+
+void SerialPort::Close() {
+    if (!IsOpen()) {
+        return;
+    }
+    close(AsFd(Handle));
+    Handle = InvalidHandle;
+}
+
+void SerialPort::SetState(std::uint32_t flags, std::uint32_t baudRate, std::uint8_t byteSize,
+                          std::uint8_t parity, std::uint8_t stopBits) {
+    if (!IsOpen()) {
+        return;
+    }
+    int fd = AsFd(Handle);
+    termios t;
+    if (tcgetattr(fd, &t) != 0) {
+        return;
+    }
+    cfmakeraw(&t);
+    cfsetispeed(&t, SpeedOf(baudRate));
+    cfsetospeed(&t, SpeedOf(baudRate));
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cflag |= byteSize == 7 ? CS7 : byteSize == 6 ? CS6 : byteSize == 5 ? CS5 : CS8;
+    if (parity == 1 || parity == 2) {  // odd, even
+        t.c_cflag |= PARENB | (parity == 1 ? PARODD : 0);
+    }
+    if (stopBits == 2) {  // two stop bits
+        t.c_cflag |= CSTOPB;
+    }
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    tcsetattr(fd, TCSANOW, &t);
+    // fDtrControl and fRtsControl "enable" raise the modem lines; a pseudo-terminal has none.
+    int lines = 0;
+    if (((flags >> 4) & 3) == 1) {
+        lines |= TIOCM_DTR;
+    }
+    if (((flags >> 12) & 3) == 1) {
+        lines |= TIOCM_RTS;
+    }
+    if (lines != 0) {
+        ioctl(fd, TIOCMBIS, &lines);
+    }
+}
+
+bool SerialPort::SetTimeouts(const SerialTimeouts& timeouts) {
+    if (!IsOpen()) {
+        return false;
+    }
+    Timeouts = timeouts;
+    return true;
+}
+
+std::uint32_t SerialPort::Read(void* buffer, std::uint32_t count) {
+    if (!IsOpen()) {
+        return 0;
+    }
+    int fd = AsFd(Handle);
+    auto deadline = Clock::now() + std::chrono::milliseconds(Timeouts.ReadTotalTimeoutConstant +
+                                                             static_cast<std::uint64_t>(
+                                                                 Timeouts.ReadTotalTimeoutMultiplier) *
+                                                                 count);
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = read(fd, bytes + done, count - done);
+        if (n > 0) {
+            done += static_cast<std::uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (!WaitFor(fd, POLLIN, deadline)) {
+            break;
+        }
+    }
+    return done;
+}
+
+std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
+    if (!IsOpen()) {
+        return 0;
+    }
+    int fd = AsFd(Handle);
+    auto deadline = Clock::now() + std::chrono::milliseconds(Timeouts.WriteTotalTimeoutConstant +
+                                                             static_cast<std::uint64_t>(
+                                                                 Timeouts.WriteTotalTimeoutMultiplier) *
+                                                                 count);
+    const auto* bytes = static_cast<const unsigned char*>(buffer);
+    std::uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = write(fd, bytes + done, count - done);
+        if (n > 0) {
+            done += static_cast<std::uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN) {
+            break;
+        }
+        if (!WaitFor(fd, POLLOUT, deadline)) {
+            break;
+        }
+    }
+    return done;
+}
+
+void SerialPort::Purge(std::uint32_t flags) {
+    if (!IsOpen()) {
+        return;
+    }
+    bool rx = (flags & (PurgeRxClear | PurgeRxAbort)) != 0;
+    bool tx = (flags & (PurgeTxClear | PurgeTxAbort)) != 0;
+    if (rx || tx) {
+        tcflush(AsFd(Handle), rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH);
+    }
+}
+
+bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {
+    int n = std::strchr(portName, '/') != nullptr ? std::snprintf(path, size, "%s", portName)
+                                                   : std::snprintf(path, size, "/dev/%s", portName);
+    return n >= 0 && static_cast<std::size_t>(n) < size;
+}

@@ -1,0 +1,31 @@
+#include "objects/run_error.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const char* RunErrorText(int code) {
+    switch (code) {
+        case RunErrorAbstract:
+            return "abstract operation called";
+        case RunErrorRange:
+            return "collection index out of range";
+        case RunErrorOverflow:
+            return "collection overflow";
+        default:
+            return "internal error";
+    }
+}
+
+}  // namespace
+
+[[noreturn]] void RunError(int code) {
+    std::fprintf(stderr, "Runtime error %d: %s\n", code, RunErrorText(code));
+    std::fflush(stderr);
+    std::_Exit(code);
+}
+
+// The C++ runtime calls this when a pure virtual operation is reached (from a constructor or
+// destructor, or through a damaged object); it is the object library's abstract-call error.
+extern "C" [[noreturn]] void __cxa_pure_virtual() { RunError(RunErrorAbstract); }
