@@ -12,7 +12,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-dev
   googletest libgtest-dev libgmock-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-  wine wine32:i386
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64
   xvfb x11-utils imagemagick
   clang-format
 )

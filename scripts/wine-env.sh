@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
 # The Wine environment of one test run: a private 32-bit prefix, an Xvfb display and a
 # persistent wineserver, started once and ended by the process ids it recorded.
-#   wine-env.sh start DIR   prepare DIR/prefix, start the display and the server, write DIR/env
-#   wine-env.sh stop DIR    end what start started
+#   wine-env.sh start DIR [win32|win64]   prepare DIR/prefix, start the display and the
+#                                         server, write DIR/env (default win32)
+#   wine-env.sh stop DIR                  end what start started
 set -euo pipefail
 
-action=${1:?usage: wine-env.sh start|stop DIR}
-dir=${2:?usage: wine-env.sh start|stop DIR}
+action=${1:?usage: wine-env.sh start|stop DIR [win32|win64]}
+dir=${2:?usage: wine-env.sh start|stop DIR [win32|win64]}
+arch=${3:-win32}
+case "$arch" in
+    win32) wine_program=wine ;;
+    # Debian's wine launcher picks the 32-bit loader; the 64-bit one is called directly.
+    win64) wine_program=/usr/lib/wine/wine64 ;;
+    *) echo "wine-env: unknown architecture $arch" >&2; exit 2 ;;
+esac
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 prefix="$dir/prefix"
 template="$dir/prefix-template"
 
 wine_environment() {
-    export WINEPREFIX="$1" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    export LC_ALL=cs_CZ.UTF-8
+    export WINEPREFIX="$1" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
 free_display() {
@@ -56,10 +63,10 @@ start() {
     # A pristine prefix is made once and copied for each run, so every run starts from the
     # same state without paying wineboot again.
     local version
-    version=$(wine --version)
+    version="$arch $("$wine_program" --version)"
     if [ ! -f "$template/.qx7-wine-version" ] || [ "$(cat "$template/.qx7-wine-version")" != "$version" ]; then
         rm -rf "$template"
-        (wine_environment "$template"; wineboot -i >/dev/null 2>&1; wineserver -w)
+        (wine_environment "$template"; "$wine_program" wineboot -i >/dev/null 2>&1; wineserver -w)
         echo "$version" > "$template/.qx7-wine-version"
     fi
     rm -rf "$prefix"
@@ -80,15 +87,15 @@ start() {
     local server_pid=$!
 
     cat > "$dir/env" <<ENV
-export WINEPREFIX='$prefix' WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-export LC_ALL=cs_CZ.UTF-8 DISPLAY=':$display'
+export WINEPREFIX='$prefix' WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+export DISPLAY=':$display' WINE='$wine_program' WINE_LOCALE=cs_CZ.UTF-8
 ENV
     cat > "$dir/pids" <<PIDS
 XVFB_PID=$xvfb_pid
 WINESERVER_PID=$server_pid
 PIDS
     # The first program pays for loading the prefix; do it here, not in a timed test.
-    DISPLAY=":$display" wine cmd /c exit 0 >/dev/null 2>&1 || true
+    DISPLAY=":$display" env LC_ALL=cs_CZ.UTF-8 "$wine_program" cmd /c exit 0 >/dev/null 2>&1 || true
     echo "wine-env: prefix $prefix, display :$display"
 }
 

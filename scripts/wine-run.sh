@@ -10,4 +10,6 @@ if [ ! -f "$dir/env" ]; then
 fi
 # shellcheck disable=SC1091
 . "$dir/env"
-exec wine "$@"
+# The Czech locale gives the program the Windows-1250 code page of its texts. It is set for
+# Wine alone (through env), as the Linux side may not have it generated.
+exec env LC_ALL="${WINE_LOCALE:-cs_CZ.UTF-8}" "${WINE:-wine}" "$@"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "objects/run_error.h"
+#include "tests/objects/abstract_hook.h"
 
 namespace {
 
@@ -161,12 +162,11 @@ TEST(Collection, NewObjectsStartZeroFilled) {
     p->Free();
 }
 
-// Reaches an abstract operation while the object is being constructed.
-class Abstract : public BaseObject {
+// Reaches an abstract operation while the object is being constructed. The call is made in
+// another file, where the optimiser cannot know that it is undefined and drop it.
+class Abstract : public AbstractHook {
 public:
-    Abstract() { CallHook(); }
-    void CallHook() { Hook(); }
-    virtual void Hook() = 0;
+    Abstract() { CallHook(*this); }
 };
 
 class Concrete : public Abstract {

@@ -1,0 +1,3 @@
+#include "tests/objects/abstract_hook.h"
+
+void CallHook(AbstractHook& object) { object.Hook(); }
