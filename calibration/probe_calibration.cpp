@@ -1,0 +1,129 @@
+#include "calibration/probe_calibration.h"
+
+#include <limits>
+
+#include "calibration/coefficient_block_codec.h"
+#include "calibration/two_point_calibration.h"
+
+ProbeCalibration::ProbeCalibration(Transmitter& link, CalibrationView& view,
+                                   const BufferList& buffers, const LocalDate& clock)
+    : Link(link), View(view), Buffers(buffers), Clock(clock) {}
+
+bool ProbeCalibration::Setup() {
+    Ready = false;
+    if (!Link.ReadProbeKind(Kind) || !Link.ReadSensorDegree(Polynomial.Degree)) {
+        return false;
+    }
+    CoefficientBlock block{};
+    if (!Link.ReadSensorCoefficients(block)) {
+        return false;
+    }
+    DecodeCoefficientBlock(block, Polynomial.Coefficients);
+    Ready = Polynomial.IsUsable();
+    return Ready;
+}
+
+const CalibrationPoint& ProbeCalibration::GetPoint(std::int32_t point) const {
+    return Points[point == 2 ? 1 : 0];
+}
+
+CalibrationPoint* ProbeCalibration::PointAt(std::int32_t point) {
+    if (point != 1 && point != 2) {
+        return nullptr;
+    }
+    return &Points[point - 1];
+}
+
+void ProbeCalibration::SetStandard(std::int32_t point, float standard) {
+    if (CalibrationPoint* target = PointAt(point)) {
+        target->Standard = standard;
+    }
+}
+
+bool ProbeCalibration::StartPoint(std::int32_t point) {
+    if (!Ready || IsSampling() || PointAt(point) == nullptr) {
+        return false;
+    }
+    State.ResistanceSum = 0.0;
+    State.VoltageSum = 0.0;
+    State.SampleCount = 0;
+    State.Phase = point;
+    return true;
+}
+
+void ProbeCalibration::TakeSample() {
+    if (!IsSampling()) {
+        return;
+    }
+    float resistance = 0.0f;
+    if (!Link.ReadResistanceSample(resistance) || IsFaultPattern(resistance)) {
+        return;
+    }
+    float voltage = 0.0f;
+    if (!Link.ReadVoltageSample(voltage)) {
+        return;
+    }
+    State.ResistanceSum += resistance;
+    State.VoltageSum += voltage;
+    View.StepProgress();
+    ++State.SampleCount;
+    if (State.SampleCount >= SamplesPerPoint) {
+        FinishPoint();
+    }
+}
+
+void ProbeCalibration::FinishPoint() {
+    const std::int32_t point = State.Phase;
+    CalibrationPoint& target = Points[point - 1];
+    const double meanResistance = State.ResistanceSum / State.SampleCount;
+    const double meanVoltage = State.VoltageSum / State.SampleCount;
+    target.Temperature = Polynomial.TemperatureAt(static_cast<float>(meanResistance));
+    target.Voltage = static_cast<float>(meanVoltage);
+
+    bool usePreset = false;
+    std::int32_t presetIndex = -1;
+    View.GetPreset(point, usePreset, presetIndex);
+    target.UsePreset = usePreset;
+    target.PresetIndex = presetIndex;
+    if (usePreset) {
+        // A preset without a buffer behind it leaves no trustworthy standard; a NaN makes
+        // the pair fail its check instead of using whatever was typed before.
+        const PhBuffer* buffer = Buffers.BufferAt(presetIndex);
+        target.Standard = buffer != nullptr ? buffer->PhAt(target.Temperature)
+                                            : std::numeric_limits<float>::quiet_NaN();
+    }
+    target.Valid = true;
+    State.Phase = CalibrationState::Idle;
+
+    View.ShowPoint(point, target);
+    View.ResetProgress();
+}
+
+void ProbeCalibration::ClearPoint(std::int32_t point) {
+    if (CalibrationPoint* target = PointAt(point)) {
+        target->Valid = false;
+    }
+}
+
+bool ProbeCalibration::AcceptPoints() const {
+    return ::AcceptPoints(Kind, Points[0], Points[1]);
+}
+
+CalibrationResult ProbeCalibration::ComputeCalibration() const {
+    return ::ComputeCalibration(Kind, Points[0], Points[1], Clock.Today());
+}
+
+void ProbeCalibration::WriteCalibration(const CalibrationResult& result) {
+    float offset = result.Offset;
+    if (Link.WriteOffset(offset)) {
+        View.ShowOffset(offset);
+    }
+    float slope = result.Slope;
+    if (Link.WriteSensitivity(slope)) {
+        View.ShowSensitivity(slope);
+    }
+    std::uint32_t date = result.Date.Word();
+    if (Link.WriteCalibrationDate(date)) {
+        View.ShowCalibrationDate(date);
+    }
+}

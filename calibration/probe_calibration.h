@@ -1,0 +1,71 @@
+// The two-point probe calibration that the calibration dialog drives from its controls and timer.
+#pragma once
+
+#include <cstdint>
+
+#include "calibration/buffer_list.h"
+#include "calibration/calibration_point.h"
+#include "calibration/calibration_result.h"
+#include "calibration/calibration_state.h"
+#include "calibration/calibration_view.h"
+#include "calibration/local_date.h"
+#include "calibration/temperature_polynomial.h"
+#include "link/transmitter.h"
+
+// Set-up reads, the sampling of one point per tick, and the checked computation and writing
+// of offset, slope and date; everything shown goes through the CalibrationView.
+class ProbeCalibration {
+  public:
+    // Holds references only; all four must outlive the calibration.
+    ProbeCalibration(Transmitter& link, CalibrationView& view, const BufferList& buffers,
+                     const LocalDate& clock);
+
+    ProbeCalibration(const ProbeCalibration&) = delete;
+    ProbeCalibration& operator=(const ProbeCalibration&) = delete;
+
+    // Reads the probe kind (51), the temperature polynomial's degree (52) and coefficients
+    // (53); the first failed read stops. A degree with no coefficients to use counts as a
+    // failure too. Nothing can be started unless this succeeded.
+    bool Setup();
+    bool IsReady() const { return Ready; }
+    std::uint8_t GetKind() const { return Kind; }
+    const TemperaturePolynomial& GetPolynomial() const { return Polynomial; }
+
+    bool IsSampling() const { return State.Phase != CalibrationState::Idle; }
+    const CalibrationState& GetState() const { return State; }
+    // point is 1 or 2; any other number reads point 1.
+    const CalibrationPoint& GetPoint(std::int32_t point) const;
+
+    // The typed standard of a point, set before its start when no preset is used.
+    void SetStandard(std::int32_t point, float standard);
+    // Starts sampling point 1 or 2; refused (false) while a point is being sampled or when
+    // set-up did not succeed. The point keeps its validity and values until it finishes.
+    bool StartPoint(std::int32_t point);
+    // One timer tick: reads one resistance and one voltage sample and counts them when both
+    // are good; the 36th counted sample finishes the point. Nothing while idle.
+    void TakeSample();
+    // Makes point 1 or 2 not valid, also while it is being sampled.
+    void ClearPoint(std::int32_t point);
+
+    bool AcceptPoints() const;
+    // Only after AcceptPoints; the date is today's.
+    CalibrationResult ComputeCalibration() const;
+    // Writes offset (58), slope (59) and date (60) in this order, each attempted whatever
+    // the previous gave; the view shows each success with the returned value.
+    void WriteCalibration(const CalibrationResult& result);
+
+  private:
+    void FinishPoint();
+    CalibrationPoint* PointAt(std::int32_t point);
+
+    Transmitter& Link;
+    CalibrationView& View;
+    const BufferList& Buffers;
+    const LocalDate& Clock;
+
+    bool Ready = false;
+    std::uint8_t Kind = 0;
+    TemperaturePolynomial Polynomial;
+    CalibrationState State;
+    CalibrationPoint Points[2];
+};

@@ -1,0 +1,19 @@
+// The arithmetic of a two-point calibration: is a pair usable, and its offset and 25 degree slope.
+#pragma once
+
+#include <cstdint>
+
+#include "calibration/calibration_point.h"
+#include "calibration/calibration_result.h"
+#include "calibration/local_date.h"
+
+// Both points valid; standards at least one pH unit (or one decade) apart after rounding
+// to single precision; voltages more than 25 mV apart; temperatures less than 2.9815
+// degrees apart. A NaN or an infinity anywhere rejects the pair, as does a kind other than
+// pH and ISE.
+bool AcceptPoints(std::uint8_t kind, const CalibrationPoint& point1,
+                  const CalibrationPoint& point2);
+
+// Only for a pair that AcceptPoints admitted. today becomes the calibration date.
+CalibrationResult ComputeCalibration(std::uint8_t kind, const CalibrationPoint& point1,
+                                     const CalibrationPoint& point2, const CalendarDay& today);

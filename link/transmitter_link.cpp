@@ -1,0 +1,270 @@
+// The frame protocol and the command set over the serial port.
+#include "link/transmitter_link.h"
+
+#include <cstring>
+
+namespace {
+
+// A Windows device path is short ("\\.\COM3"); on POSIX the port may be given as a full
+// pseudo-terminal path, so that build leaves room for one.
+#if defined(_WIN32)
+constexpr std::size_t PathBufferSize = LineSettings::DevicePathSize;
+#else
+constexpr std::size_t PathBufferSize = 256;
+#endif
+
+// Purge sets: everything before closing; just the buffers after a corrupt reply.
+constexpr std::uint32_t PurgeAll = PurgeTxAbort | PurgeRxAbort | PurgeTxClear | PurgeRxClear;
+constexpr std::uint32_t PurgeBuffers = PurgeTxClear | PurgeRxClear;
+
+std::uint32_t GetLittleEndian32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+void PutLittleEndian32(std::uint8_t* bytes, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+std::uint32_t BitsOf(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+float FloatOf(std::uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+}  // namespace
+
+TransmitterLink::TransmitterLink() : Port(new SerialPort) {}
+
+TransmitterLink::~TransmitterLink() {
+    Close();
+    Port->Free();
+}
+
+bool TransmitterLink::Open(const char* portName) {
+    if (portName == nullptr || portName[0] == '\0') {
+        return false;
+    }
+    Close();
+    char path[PathBufferSize];
+    // A name too long for the path buffer is refused rather than opened truncated.
+    if (!SerialPort::DevicePath(portName, path, sizeof path)) {
+        return false;
+    }
+    if (!Port->Open(path)) {
+        return false;
+    }
+    Port->SetState(LineSettings::Flags, LineSettings::BaudRate, LineSettings::ByteSize,
+                   LineSettings::Parity, LineSettings::StopBits);
+    Port->SetTimeouts(LineSettings::Timeouts);
+    return true;
+}
+
+void TransmitterLink::Close() {
+    Port->Purge(PurgeAll);
+    Port->Close();
+}
+
+void TransmitterLink::SendFrame(std::uint8_t command, std::uint8_t length) {
+    // A longer request would not fit the frame; sending nothing makes its exchange fail.
+    if (length > MaxRequestData) {
+        return;
+    }
+    Frame[0] = RequestStart;
+    Frame[1] = command;
+    Frame[2] = length;
+    unsigned sum = 0;
+    for (unsigned i = 0; i < 3u + length; ++i) {
+        sum += Frame[i];
+    }
+    Frame[3 + length] = static_cast<std::uint8_t>(256 - sum % 256);
+    Port->Write(Frame, 4u + length);
+}
+
+// Reads until want bytes arrived or a read brings none; returns how many are still missing.
+std::uint32_t TransmitterLink::ReceiveBytes(std::uint8_t* position, std::uint32_t want) {
+    while (want > 0) {
+        std::uint32_t k = Port->Read(position, want);
+        if (k == 0) {
+            break;
+        }
+        position += k;
+        want -= k;
+    }
+    return want;
+}
+
+bool TransmitterLink::ReceiveFrame(std::uint8_t expected) {
+    std::uint32_t received = 2 - ReceiveBytes(Frame, 2);
+    if (received < 2) {
+        return false;
+    }
+    bool whole = false;
+    if (Frame[0] == ReplyStart && Frame[1] <= MaxReplyData) {
+        std::uint32_t want = Frame[1] + 1u;
+        std::uint32_t missing = ReceiveBytes(Frame + 2, want);
+        if (missing > 0) {
+            return false;
+        }
+        received += want;
+        whole = true;
+    }
+    unsigned sum = 0;
+    for (std::uint32_t i = 0; i < received; ++i) {
+        sum += Frame[i];
+    }
+    if (sum % 256 != 0) {
+        // Whatever is left of a corrupt reply must not be taken as the next one.
+        Port->Purge(PurgeBuffers);
+        return false;
+    }
+    // A header announcing more than a frame holds is never a reply, even when the caller
+    // expects that length and the two header bytes happen to sum to zero.
+    return whole && Frame[1] == expected;
+}
+
+bool TransmitterLink::ReadByte(std::uint8_t command, std::uint8_t& value) {
+    SendFrame(command, 0);
+    if (!ReceiveFrame(1)) {
+        return false;
+    }
+    value = Frame[2];
+    return true;
+}
+
+bool TransmitterLink::WriteByte(std::uint8_t command, std::uint8_t& value) {
+    Frame[3] = value;
+    SendFrame(command, 1);
+    if (!ReceiveFrame(1)) {
+        return false;
+    }
+    value = Frame[2];
+    return true;
+}
+
+bool TransmitterLink::ReadWord(std::uint8_t command, std::uint16_t& value) {
+    SendFrame(command, 0);
+    if (!ReceiveFrame(2)) {
+        return false;
+    }
+    value = static_cast<std::uint16_t>(Frame[2] | Frame[3] << 8);
+    return true;
+}
+
+bool TransmitterLink::ReadValue(std::uint8_t command, std::uint32_t& value) {
+    SendFrame(command, 0);
+    if (!ReceiveFrame(4)) {
+        return false;
+    }
+    value = GetLittleEndian32(Frame + 2);
+    return true;
+}
+
+bool TransmitterLink::ReadValue(std::uint8_t command, std::int32_t& value) {
+    std::uint32_t bits = 0;
+    if (!ReadValue(command, bits)) {
+        return false;
+    }
+    value = static_cast<std::int32_t>(bits);
+    return true;
+}
+
+bool TransmitterLink::ReadValue(std::uint8_t command, float& value) {
+    std::uint32_t bits = 0;
+    if (!ReadValue(command, bits)) {
+        return false;
+    }
+    value = FloatOf(bits);
+    return true;
+}
+
+bool TransmitterLink::WriteValue(std::uint8_t command, std::uint32_t& value) {
+    PutLittleEndian32(Frame + 3, value);
+    SendFrame(command, 4);
+    if (!ReceiveFrame(4)) {
+        return false;
+    }
+    value = GetLittleEndian32(Frame + 2);
+    return true;
+}
+
+bool TransmitterLink::WriteValue(std::uint8_t command, float& value) {
+    std::uint32_t bits = BitsOf(value);
+    if (!WriteValue(command, bits)) {
+        return false;
+    }
+    value = FloatOf(bits);
+    return true;
+}
+
+bool TransmitterLink::ReadBlock(CoefficientBlock& block) {
+    SendFrame(Command::SensorCoefficients, 0);
+    if (!ReceiveFrame(sizeof block.Bytes)) {
+        return false;
+    }
+    std::memcpy(block.Bytes, Frame + 2, sizeof block.Bytes);
+    return true;
+}
+
+bool TransmitterLink::WriteBlock(const CoefficientBlock& block) {
+    std::memcpy(Frame + 3, block.Bytes, sizeof block.Bytes);
+    SendFrame(Command::SensorCoefficients, sizeof block.Bytes);
+    return ReceiveFrame(sizeof block.Bytes);
+}
+
+const char* TransmitterLink::ReadIdentity() {
+    SendFrame(Command::Identity, 0);
+    if (!ReceiveFrame(8)) {
+        return nullptr;
+    }
+    std::memcpy(Identity, Frame + 2, 8);
+    return Identity;
+}
+
+bool TransmitterLink::ReadFirmwareVersion(std::uint16_t& version) {
+    bool ok = ReadWord(Command::FirmwareVersion, FirmwareVersion);
+    version = FirmwareVersion;
+    return ok;
+}
+
+// clang-format off
+bool TransmitterLink::ReadSerialNumber(std::int32_t& number) { return ReadValue(Command::SerialNumber, number); }
+bool TransmitterLink::ReadResistanceSample(float& ohm) { return ReadValue(Command::ResistanceSample, ohm); }
+bool TransmitterLink::ReadVoltageSample(float& millivolt) { return ReadValue(Command::VoltageSample, millivolt); }
+bool TransmitterLink::ReadResistance(float& ohm) { return ReadValue(Command::Resistance, ohm); }
+bool TransmitterLink::ReadTemperature(float& celsius) { return ReadValue(Command::Temperature, celsius); }
+bool TransmitterLink::ReadVoltage(float& millivolt) { return ReadValue(Command::Voltage, millivolt); }
+bool TransmitterLink::ReadMeasuredValue(float& value) { return ReadValue(Command::MeasuredValue, value); }
+bool TransmitterLink::ReadRatio(float& fraction) { return ReadValue(Command::Ratio, fraction); }
+bool TransmitterLink::ReadOutputType(std::uint8_t& type) { return ReadByte(Command::OutputType, type); }
+bool TransmitterLink::ReadProbeKind(std::uint8_t& kind) { return ReadByte(Command::ProbeKind, kind); }
+bool TransmitterLink::WriteProbeKind(std::uint8_t& kind) { return WriteByte(Command::ProbeKind, kind); }
+bool TransmitterLink::ReadSensorDegree(std::uint8_t& degree) { return ReadByte(Command::SensorDegree, degree); }
+bool TransmitterLink::WriteSensorDegree(std::uint8_t degree) { return WriteByte(Command::SensorDegree, degree); }
+bool TransmitterLink::ReadSensorCoefficients(CoefficientBlock& block) { return ReadBlock(block); }
+bool TransmitterLink::WriteSensorCoefficients(const CoefficientBlock& block) { return WriteBlock(block); }
+bool TransmitterLink::WriteSensorLowResistance(float ohm) { return WriteValue(Command::SensorLowResistance, ohm); }
+bool TransmitterLink::WriteSensorHighResistance(float ohm) { return WriteValue(Command::SensorHighResistance, ohm); }
+bool TransmitterLink::ReadRangeMin(float& value) { return ReadValue(Command::RangeMin, value); }
+bool TransmitterLink::WriteRangeMin(float& value) { return WriteValue(Command::RangeMin, value); }
+bool TransmitterLink::ReadRangeMax(float& value) { return ReadValue(Command::RangeMax, value); }
+bool TransmitterLink::WriteRangeMax(float& value) { return WriteValue(Command::RangeMax, value); }
+bool TransmitterLink::ReadOffset(float& millivolt) { return ReadValue(Command::Offset, millivolt); }
+bool TransmitterLink::WriteOffset(float& millivolt) { return WriteValue(Command::Offset, millivolt); }
+bool TransmitterLink::ReadSensitivity(float& slope) { return ReadValue(Command::Sensitivity, slope); }
+bool TransmitterLink::WriteSensitivity(float& slope) { return WriteValue(Command::Sensitivity, slope); }
+bool TransmitterLink::ReadCalibrationDate(std::uint32_t& date) { return ReadValue(Command::CalibrationDate, date); }
+bool TransmitterLink::WriteCalibrationDate(std::uint32_t& date) { return WriteValue(Command::CalibrationDate, date); }
+bool TransmitterLink::ReadTemperatureDamping(std::uint8_t& damping) { return ReadByte(Command::TemperatureDamping, damping); }
+bool TransmitterLink::WriteTemperatureDamping(std::uint8_t damping) { return WriteByte(Command::TemperatureDamping, damping); }
+bool TransmitterLink::ReadInputDamping(std::uint8_t& damping) { return ReadByte(Command::InputDamping, damping); }
+bool TransmitterLink::WriteInputDamping(std::uint8_t damping) { return WriteByte(Command::InputDamping, damping); }
+// clang-format on

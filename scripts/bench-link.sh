@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Measures the link against the simulator: exchanges per second with no pacing, and the
+# connect sequence at 9600 baud against its wire time. Prints figures; asserts nothing.
+#   bench-link.sh [NATIVE_BUILD_DIR]                         natively (default build/native)
+#   bench-link.sh --wine WINDOWS_BUILD_DIR [NATIVE_BUILD_DIR]  the Windows build under Wine
+# The needed targets (qx7sim, qx7-link-bench) are built first.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+windows_build=
+if [ "${1:-}" = "--wine" ]; then
+    windows_build=$(cd "${2:?usage: bench-link.sh --wine WINDOWS_BUILD_DIR [NATIVE_BUILD_DIR]}" && pwd)
+    shift 2
+fi
+build=${1:-$root/build/native}
+cmake --build "$build" -j2 --target qx7sim qx7-link-bench >/dev/null
+sim="$build/tools/qx7sim"
+
+tmp=$(mktemp -d)
+pid=
+wine_dir=
+cleanup() {
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid"
+        wait "$pid" 2>/dev/null || true
+    fi
+    if [ -n "$wine_dir" ]; then
+        "$root/scripts/wine-env.sh" stop "$wine_dir" >/dev/null 2>&1 || true
+    fi
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# run LABEL "BENCH ARGS" [SIMULATOR OPTIONS...]
+run_native() {
+    local label=$1 bench_args=$2
+    shift 2
+    "$sim" --link "$tmp/link" "$@" &
+    pid=$!
+    for _ in $(seq 100); do
+        [ -L "$tmp/link" ] && break
+        sleep 0.05
+    done
+    echo "== native, $label"
+    # shellcheck disable=SC2086
+    "$build/tools/qx7-link-bench" "$tmp/link" $bench_args
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    pid=
+}
+
+run_wine() {
+    local label=$1 bench_args=$2
+    shift 2
+    echo "== Wine, $label"
+    # shellcheck disable=SC2086
+    "$root/scripts/with-simulator.sh" --wine "$wine_dir" --simulator "$sim" "$@" -- \
+        "$windows_build/tests/link/qx7-link-bench.exe" COM7 $bench_args
+}
+
+if [ -z "$windows_build" ]; then
+    run_native "no pacing, no delay" "exchanges 5000"
+    run_native "9600 baud pacing, no delay" "connect 20" --pace
+else
+    cmake --build "$windows_build" -j2 --target qx7-link-bench >/dev/null
+    arch=win32
+    grep -q 'x86_64-w64-mingw32' "$windows_build/CMakeCache.txt" && arch=win64
+    wine_dir="$tmp/wine"
+    "$root/scripts/wine-env.sh" start "$wine_dir" "$arch" >/dev/null
+    run_wine "no pacing, no delay" "exchanges 2000"
+    run_wine "9600 baud pacing, no delay" "connect 20" --pace
+fi

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Runs a Windows test program beside the transmitter simulator, whose pseudo-terminal is the
+# Wine prefix's COM7 for as long as the program runs.
+#   with-simulator.sh --wine DIR --simulator PATH [simulator options...] -- PROGRAM [ARGS...]
+# The program finds QX7_TEST_PORT=COM7, and QX7_SIM_LOG and QX7_SIM_CONTROL as Windows paths
+# (Z:\...) of the simulator's request log and control FIFO. Exits with the program's code.
+set -euo pipefail
+
+usage() {
+    echo "usage: with-simulator.sh --wine DIR --simulator PATH [options...] -- PROGRAM [ARGS...]" >&2
+    exit 2
+}
+
+wine_dir=
+simulator=
+options=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --wine) [ $# -ge 2 ] || usage; wine_dir=$2; shift 2 ;;
+        --simulator) [ $# -ge 2 ] || usage; simulator=$2; shift 2 ;;
+        --) shift; break ;;
+        *) options+=("$1"); shift ;;
+    esac
+done
+[ -n "$wine_dir" ] && [ -n "$simulator" ] && [ $# -ge 1 ] || usage
+if [ ! -x "$simulator" ]; then
+    echo "with-simulator: no simulator at $simulator (build the native preset first)" >&2
+    exit 1
+fi
+if [ ! -f "$wine_dir/env" ]; then
+    echo "with-simulator: no Wine environment in $wine_dir (run: scripts/wine-env.sh start $wine_dir)" >&2
+    exit 1
+fi
+# shellcheck disable=SC1091
+. "$wine_dir/env"
+
+here=$(cd "$(dirname "$0")" && pwd)
+# The directory's name must not be a Windows device name; "sim" is not.
+work=$(mktemp -d "$wine_dir/sim.XXXXXX")
+port="$WINEPREFIX/dosdevices/com7"
+sim_pid=
+cleanup() {
+    if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
+        kill "$sim_pid"
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    rm -f "$port"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$simulator" --link "$work/link" --log "$work/requests.log" --control "$work/control" \
+    ${options[@]+"${options[@]}"} &
+sim_pid=$!
+for _ in $(seq 100); do
+    [ -L "$work/link" ] && break
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.05
+done
+if [ ! -L "$work/link" ]; then
+    echo "with-simulator: the simulator did not start" >&2
+    exit 1
+fi
+ln -sfn "$(readlink -f "$work/link")" "$port"
+
+windows_path() {
+    printf 'Z:%s' "$1" | tr '/' '\\'
+}
+export QX7_TEST_PORT=COM7
+QX7_SIM_LOG=$(windows_path "$work/requests.log")
+QX7_SIM_CONTROL=$(windows_path "$work/control")
+export QX7_SIM_LOG QX7_SIM_CONTROL
+
+set +e
+"$here/wine-run.sh" "$wine_dir" "$@"
+code=$?
+set -e
+exit $code

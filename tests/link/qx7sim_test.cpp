@@ -1,0 +1,175 @@
+// The qx7sim program as clients meet it: its pseudo-terminal, log, control FIFO, pacing and
+// command line.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/transmitter_link.h"
+#include "tests/support/simulator_process.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// User plus system CPU time of a process, in clock ticks.
+long CpuTicks(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::size_t end = text.rfind(')');
+    if (end == std::string::npos) {
+        return -1;
+    }
+    std::istringstream fields(text.substr(end + 2));
+    std::string field;
+    long utime = 0;
+    long stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14) {
+            utime = std::stol(field);
+        } else if (i == 15) {
+            stime = std::stol(field);
+        }
+    }
+    return utime + stime;
+}
+
+int RunSimulator(const std::vector<std::string>& options) {
+    std::vector<std::string> args = {QX7SIM_PATH};
+    args.insert(args.end(), options.begin(), options.end());
+    std::vector<char*> argv;
+    for (auto& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Qx7sim, LogsEachRequestWithItsTimeAndBytesInHex) {
+    SimulatorProcess simulator;
+    TransmitterLink link;
+    ASSERT_TRUE(link.Open(simulator.DevicePath().c_str()));
+    std::uint8_t damping = 7;
+    ASSERT_TRUE(link.ReadIdentity());
+    ASSERT_TRUE(link.ReadInputDamping(damping));
+    std::ifstream log(simulator.Directory() + "/requests.log");
+    std::string first;
+    std::string second;
+    std::getline(log, first);
+    std::getline(log, second);
+    EXPECT_TRUE(std::regex_match(first, std::regex("[0-9]+ 01 21 00 DE"))) << first;
+    EXPECT_TRUE(std::regex_match(second, std::regex("[0-9]+ 01 3E 00 C1"))) << second;
+}
+
+TEST(Qx7sim, ServesClientsThatComeAndGoWithoutSpinningInBetween) {
+    SimulatorProcess simulator;
+    for (int round = 0; round < 3; ++round) {
+        TransmitterLink link;
+        ASSERT_TRUE(link.Open(simulator.DevicePath().c_str()));
+        EXPECT_STREQ(link.ReadIdentity(), "QX7") << "round " << round;
+    }
+    long before = CpuTicks(simulator.ProcessId());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    long used = CpuTicks(simulator.ProcessId()) - before;
+    // Spinning on the hung-up master would burn about 50 ticks in half a second.
+    EXPECT_LT(used, 15);
+    TransmitterLink link;
+    ASSERT_TRUE(link.Open(simulator.DevicePath().c_str()));
+    EXPECT_STREQ(link.ReadIdentity(), "QX7");
+}
+
+TEST(Qx7sim, TakesControlLinesFromWritersThatComeAndGo) {
+    SimulatorProcess simulator;
+    TransmitterLink link;
+    ASSERT_TRUE(link.Open(simulator.DevicePath().c_str()));
+    float offset = 0;
+    for (int value = 1; value <= 3; ++value) {
+        ASSERT_TRUE(simulator.Control("set offset " + std::to_string(value)));
+        ASSERT_TRUE(link.ReadOffset(offset));
+        EXPECT_EQ(offset, static_cast<float>(value));
+    }
+    ASSERT_TRUE(simulator.Control("this is not a command"));
+    ASSERT_TRUE(link.ReadOffset(offset));
+    EXPECT_EQ(offset, 3.0f);
+}
+
+TEST(Qx7sim, PacedRepliesTakeTheirWireTime) {
+    SimulatorProcess simulator({"--pace"});
+    TransmitterLink link;
+    ASSERT_TRUE(link.Open(simulator.DevicePath().c_str()));
+    CoefficientBlock block{};
+    auto start = Clock::now();
+    ASSERT_TRUE(link.ReadSensorCoefficients(block));
+    // 4 request bytes and 23 reply bytes at 10 bits each and 9600 baud.
+    double elapsed = MillisecondsSince(start);
+    EXPECT_GE(elapsed, 27 * 10 * 1000.0 / 9600 - 0.5);
+    EXPECT_LT(elapsed, 60);
+}
+
+TEST(Qx7sim, DelaysRepliesWhenToldTo) {
+    SimulatorProcess simulator({"--delay", "120"});
+    TransmitterLink link;
+    ASSERT_TRUE(link.Open(simulator.DevicePath().c_str()));
+    auto start = Clock::now();
+    EXPECT_TRUE(link.ReadIdentity());
+    EXPECT_GE(MillisecondsSince(start), 119);
+    // The link gives up after its read time-out rather than waiting for a late reply.
+    ASSERT_TRUE(simulator.Control("delay 400"));
+    start = Clock::now();
+    EXPECT_EQ(link.ReadIdentity(), nullptr);
+    EXPECT_LT(MillisecondsSince(start), 380);
+}
+
+TEST(Qx7sim, StartsFromAConfigFileAndThenItsOptions) {
+    char path[] = "/tmp/qx7sim-config-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    std::string config = "# an ISE transmitter\nprobe_kind = 1\nidentity = QX8\noffset = 5\n";
+    ASSERT_EQ(write(fd, config.data(), config.size()), static_cast<ssize_t>(config.size()));
+    close(fd);
+    SimulatorProcess simulator({"--config", path, "--set", "offset=7.5"});
+    unlink(path);
+    TransmitterLink link;
+    ASSERT_TRUE(link.Open(simulator.DevicePath().c_str()));
+    std::uint8_t kind = 0;
+    float offset = 0;
+    EXPECT_STREQ(link.ReadIdentity(), "QX8");
+    EXPECT_TRUE(link.ReadProbeKind(kind));
+    EXPECT_EQ(kind, 1);
+    EXPECT_TRUE(link.ReadOffset(offset));
+    EXPECT_EQ(offset, 7.5f);
+}
+
+TEST(Qx7sim, RefusesABadCommandLineWithAnErrorStatus) {
+    EXPECT_EQ(RunSimulator({"--link", "/tmp/qx7sim-never", "--frobnicate", "1"}), 2);
+    EXPECT_EQ(RunSimulator({"--link"}), 2);
+    EXPECT_EQ(RunSimulator({"--link", "/tmp/qx7sim-never", "--fault", "sulk"}), 2);
+    EXPECT_EQ(RunSimulator({"--link", "/tmp/qx7sim-never", "--config", "/nonexistent"}), 2);
+    EXPECT_EQ(RunSimulator({"--help"}), 0);
+    EXPECT_EQ(RunSimulator({"--link", "/nonexistent-dir/link"}), 1);
+}
+
+}  // namespace

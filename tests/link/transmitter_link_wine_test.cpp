@@ -1,0 +1,174 @@
+// The serial port and the link under Wine, through a COM port that leads to the simulator
+// (scripts/with-simulator.sh sets QX7_TEST_PORT, QX7_SIM_CONTROL and QX7_SIM_LOG).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "link/serial_port.h"
+#include "link/transmitter_link.h"
+
+namespace {
+
+const char* TestPort() {
+    const char* port = std::getenv("QX7_TEST_PORT");
+    return port != nullptr ? port : "COM7";
+}
+
+// One control line into the simulator's FIFO, as any Windows program can write it.
+bool Control(const std::string& line) {
+    const char* path = std::getenv("QX7_SIM_CONTROL");
+    if (path == nullptr) {
+        return false;
+    }
+    HANDLE fifo = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (fifo == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    std::string text = line + "\n";
+    DWORD written = 0;
+    BOOL ok = WriteFile(fifo, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(fifo);
+    return ok != 0 && written == text.size();
+}
+
+// The last line of the simulator's request log, without its time stamp.
+std::string LastLoggedFrame() {
+    const char* path = std::getenv("QX7_SIM_LOG");
+    if (path == nullptr) {
+        return "";
+    }
+    HANDLE log = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (log == INVALID_HANDLE_VALUE) {
+        return "";
+    }
+    std::string text;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(log, buffer, sizeof buffer, &n, nullptr) != 0 && n > 0) {
+        text.append(buffer, n);
+    }
+    CloseHandle(log);
+    while (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    std::string line = text.substr(text.rfind('\n') + 1);
+    return line.substr(line.find(' ') + 1);
+}
+
+class PortTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(SerialPort::DevicePath(TestPort(), Path, sizeof Path));
+        ASSERT_TRUE(Port.Open(Path));
+        Port.SetState(LineSettings::Flags, LineSettings::BaudRate, LineSettings::ByteSize,
+                      LineSettings::Parity, LineSettings::StopBits);
+        ASSERT_TRUE(Port.SetTimeouts(LineSettings::Timeouts));
+    }
+
+    char Path[LineSettings::DevicePathSize] = {};
+    SerialPort Port;
+};
+
+TEST_F(PortTest, ARequestWrittenToThePortIsAnsweredThroughIt) {
+    const std::uint8_t request[] = {0x01, 0x22, 0x00, 0xDD};
+    EXPECT_EQ(Port.Write(request, sizeof request), sizeof request);
+    std::uint8_t reply[5] = {};
+    std::uint32_t got = 0;
+    while (got < sizeof reply) {
+        std::uint32_t n = Port.Read(reply + got, sizeof reply - got);
+        if (n == 0) {
+            break;
+        }
+        got += n;
+    }
+    ASSERT_EQ(got, sizeof reply);
+    const std::uint8_t expected[] = {0x06, 0x02, 0x03, 0x01, 0xF4};
+    EXPECT_EQ(std::memcmp(reply, expected, sizeof reply), 0);
+}
+
+TEST_F(PortTest, AReadWithNothingComingReturnsNothingAfterTheTimeOut) {
+    std::uint8_t byte = 0;
+    DWORD start = GetTickCount();
+    EXPECT_EQ(Port.Read(&byte, 1), 0u);
+    DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 150u);
+    EXPECT_LT(elapsed, 1000u);
+}
+
+TEST_F(PortTest, APurgeDiscardsAReplyThatHasArrived) {
+    const std::uint8_t request[] = {0x01, 0x21, 0x00, 0xDE};
+    Port.Write(request, sizeof request);
+    Sleep(300);
+    Port.Purge(PurgeTxClear | PurgeRxClear);
+    std::uint8_t reply[11];
+    EXPECT_EQ(Port.Read(reply, sizeof reply), 0u);
+}
+
+TEST_F(PortTest, AClosedPortDoesNothing) {
+    Port.Close();
+    EXPECT_FALSE(Port.IsOpen());
+    std::uint8_t bytes[4] = {0x01, 0x21, 0x00, 0xDE};
+    DWORD start = GetTickCount();
+    EXPECT_EQ(Port.Read(bytes, sizeof bytes), 0u);
+    EXPECT_LT(GetTickCount() - start, 100u);
+    EXPECT_EQ(Port.Write(bytes, sizeof bytes), 0u);
+    EXPECT_FALSE(Port.SetTimeouts(LineSettings::Timeouts));
+    Port.Purge(PurgeTxClear | PurgeRxClear);
+    Port.SetState(LineSettings::Flags, LineSettings::BaudRate, LineSettings::ByteSize,
+                  LineSettings::Parity, LineSettings::StopBits);
+    Port.Close();
+    EXPECT_FALSE(Port.IsOpen());
+}
+
+class WineLinkTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(Control("reset"));
+        ASSERT_TRUE(Link.Open(TestPort()));
+    }
+
+    TransmitterLink Link;
+};
+
+TEST_F(WineLinkTest, TheTransmitterIdentifiesItselfThroughTheComPort) {
+    EXPECT_STREQ(Link.ReadIdentity(), "QX7");
+    EXPECT_EQ(LastLoggedFrame(), "01 21 00 DE");
+}
+
+TEST_F(WineLinkTest, AFloatWriteComesBackAsTheTransmitterStoredIt) {
+    ASSERT_TRUE(Control("clamp range_max 0 14"));
+    float high = 20.0f;
+    ASSERT_TRUE(Link.WriteRangeMax(high));
+    EXPECT_EQ(high, 14.0f);
+    EXPECT_EQ(LastLoggedFrame(), "01 39 04 00 00 A0 41 E1");
+}
+
+TEST_F(WineLinkTest, TheSensorCoefficientsAreReadAsOneBlock) {
+    ASSERT_TRUE(Control("set c3 1.5"));
+    CoefficientBlock block{};
+    ASSERT_TRUE(Link.ReadSensorCoefficients(block));
+    const std::uint8_t c3[] = {0x00, 0x00, 0xC0, 0x3F};
+    EXPECT_EQ(std::memcmp(block.Bytes + 12, c3, 4), 0);
+}
+
+TEST_F(WineLinkTest, SilenceFailsAfterOneTimeOutAndTheNextExchangeWorks) {
+    ASSERT_TRUE(Control("fault silent on 38 times 1"));
+    float ohm = 1.0f;
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(Link.ReadResistance(ohm));
+    EXPECT_GE(GetTickCount() - start, 150u);
+    EXPECT_EQ(ohm, 1.0f);
+    EXPECT_TRUE(Link.ReadResistance(ohm));
+}
+
+TEST_F(WineLinkTest, AnEmptyPortNameKeepsThePortOpen) {
+    EXPECT_FALSE(Link.Open(""));
+    EXPECT_STREQ(Link.ReadIdentity(), "QX7");
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+// qx7-link-bench: how fast TransmitterLink talks to a transmitter (normally qx7sim). Prints
+// figures, asserts nothing; scripts/bench-link.sh runs it against the simulator.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "link/transmitter_link.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// What the main window asks when it connects: the identity, every setting, one poll.
+struct Step {
+    std::uint8_t Code;
+    std::uint8_t ReplyData;
+};
+constexpr Step ConnectSequence[] = {
+    {33, 8}, {34, 2}, {35, 4},  {50, 1}, {51, 1}, {60, 4}, {58, 4}, {59, 4}, {62, 1}, {56, 4},
+    {57, 4}, {52, 1}, {53, 20}, {61, 1}, {38, 4}, {39, 4}, {40, 4}, {41, 4}, {42, 4},
+};
+
+bool Connect(TransmitterLink& link) {
+    bool ok = link.ReadIdentity() != nullptr;
+    for (const auto& step : ConnectSequence) {
+        if (step.Code == 33) {
+            continue;
+        }
+        link.SendFrame(step.Code, 0);
+        ok = link.ReceiveFrame(step.ReplyData) && ok;
+    }
+    return ok;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: qx7-link-bench PORT exchanges N   (N byte reads, as fast as possible)\n"
+                 "       qx7-link-bench PORT connect N     (N connect sequences, timed)\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        return Usage();
+    }
+    int count = std::atoi(argv[3]);
+    TransmitterLink link;
+    if (count <= 0 || !link.Open(argv[1])) {
+        std::fprintf(stderr, "qx7-link-bench: cannot open %s\n", argv[1]);
+        return count <= 0 ? Usage() : 1;
+    }
+    if (std::strcmp(argv[2], "exchanges") == 0) {
+        std::uint8_t damping = 0;
+        int failed = 0;
+        auto start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            failed += link.ReadInputDamping(damping) ? 0 : 1;
+        }
+        double ms = MillisecondsSince(start);
+        std::printf("exchanges: %d in %.1f ms, %.0f per second, %.3f ms each, %d failed\n", count,
+                    ms, count * 1000.0 / ms, ms / count, failed);
+        return failed == 0 ? 0 : 1;
+    }
+    if (std::strcmp(argv[2], "connect") == 0) {
+        unsigned bytes = 0;
+        for (const auto& step : ConnectSequence) {
+            bytes += 4 + step.ReplyData + 3;
+        }
+        double wire = bytes * 10 * 1000.0 / 9600;
+        std::vector<double> times;
+        int failed = 0;
+        for (int i = 0; i < count; ++i) {
+            auto start = Clock::now();
+            failed += Connect(link) ? 0 : 1;
+            times.push_back(MillisecondsSince(start));
+        }
+        double best = times[0];
+        double sum = 0;
+        double worst = times[0];
+        for (double t : times) {
+            best = t < best ? t : best;
+            worst = t > worst ? t : worst;
+            sum += t;
+        }
+        double mean = sum / count;
+        std::printf(
+            "connect sequence: %u bytes, wire time %.1f ms; over %d runs: best %.1f ms, "
+            "mean %.1f ms (%+.1f %%), worst %.1f ms, %d failed\n",
+            bytes, wire, count, best, mean, (mean / wire - 1) * 100, worst, failed);
+        return failed == 0 ? 0 : 1;
+    }
+    return Usage();
+}
