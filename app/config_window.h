@@ -1,0 +1,88 @@
+// The tool's one window: every control at once, the connection to the transmitter, the live
+// display and the direct parameter writes.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "app/port_combo.h"
+#include "calibration/sensor_list.h"
+#include "framework/controls.h"
+#include "framework/window.h"
+#include "link/transmitter_link.h"
+
+// FaultFlags bits: the last reading of that field's command was the fault pattern.
+constexpr std::uint32_t ResistanceFault = 1;
+constexpr std::uint32_t TemperatureFault = 2;
+
+class ConfigWindow : public Window {
+  public:
+    // Builds the whole layout, the fault brush, the link (no port open) and the sensor list;
+    // the windows come with Create.
+    explicit ConfigWindow(const char* title);
+    // Stops the timer, destroys the window, then releases the brush, the link (which closes
+    // the port) and the sensors.
+    ~ConfigWindow() override;
+
+    void HandleMessage(MessageRecord& msg) override;
+    void DispatchChildNotify(MessageRecord& msg, UINT childId) override;
+    void GetWindowClass(WNDCLASSA& windowClass) override;
+    // Fills the sensor and damping lists; nothing is selected.
+    void SetupWindow() override;
+    // WM_CTLCOLORSTATIC: light grey for every static, white on red for a faulty reading.
+    virtual void OnCtlColorStatic(MessageRecord& msg);
+
+    // Opens the chosen port, checks the identity and reads every setting.
+    void Connect();
+    void ReadAll();
+    // One reading of the live values; a resistance read that fails ends it.
+    void Poll();
+    // Shows word instead of the number when value is the fault pattern, and records which.
+    void ShowReading(std::uint32_t mask, ValueDisplay* field, const char* word,
+                     std::int32_t decimals, float value);
+    // Starts or stops the periodic reading as the "Číst" box says.
+    void ToggleReading();
+
+    void WriteInputDampingChoice();
+    void WriteTempDampingChoice();
+    void WriteSensorChoice();
+    void WriteRangeMinField();
+    void WriteRangeMaxField();
+    void OpenProbeTypeDialog();
+    void OpenCalibrationDialog();
+
+    PortCombo* PortBox = nullptr;
+    ValueDisplay* IdentityField = nullptr;
+    ValueDisplay* FirmwareField = nullptr;
+    ValueDisplay* SerialNumberField = nullptr;
+    ValueDisplay* OutputField = nullptr;
+    ValueDisplay* ProbeField = nullptr;
+    ValueDisplay* CalibrationField = nullptr;
+    ValueDisplay* OffsetField = nullptr;
+    ValueDisplay* SensitivityField = nullptr;
+    ComboBox* InputDampingBox = nullptr;
+    ValueEdit* RangeMinEdit = nullptr;
+    ValueEdit* RangeMaxEdit = nullptr;
+    ComboBox* SensorBox = nullptr;
+    ComboBox* TempDampingBox = nullptr;
+    ValueDisplay* ResistanceField = nullptr;
+    ValueDisplay* TemperatureField = nullptr;
+    ValueDisplay* VoltageField = nullptr;
+    ValueDisplay* MeasuredValueField = nullptr;
+    ValueDisplay* RatioField = nullptr;
+    CheckBox* ReadCheck = nullptr;
+    HBRUSH FaultBrush = nullptr;
+    TransmitterLink* Link = nullptr;
+    SensorList* Sensors = nullptr;
+    // SetTimer's result while the periodic reading runs, 0 otherwise.
+    UINT_PTR PollTimer = 0;
+    std::uint32_t FaultFlags = 0;
+    // True while the probe calibration dialog talks to the transmitter: ticks then do nothing.
+    bool DialogBusy = false;
+
+  private:
+    // A drop-down list whose items stay in the order they are added.
+    ComboBox* MakeUnsortedList(int x, int y, int w, int h, int id);
+    void AddLabel(const char* text, int x, int y, int w, int h);
+};

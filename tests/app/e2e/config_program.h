@@ -1,0 +1,38 @@
+// The configuration tool as its user meets it: started fresh, found by its window title, its
+// controls reached by their ids, and closed through the system's close command.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/app/driver/program_process.h"
+#include "tests/app/driver/window_info.h"
+
+class ConfigProgram {
+  public:
+    ConfigProgram() = default;
+    ConfigProgram(const ConfigProgram&) = delete;
+    ConfigProgram& operator=(const ConfigProgram&) = delete;
+
+    // Starts the executable this test was built beside and waits for its window; false when
+    // it did not start or showed no window.
+    bool Start();
+
+    HWND Window() const { return MainWindow; }
+    DWORD ProcessId() const { return Process.Id(); }
+    // The child control with this id; null when there is none.
+    HWND Control(int id) const;
+    // The child at this position of the layout (0 is the first control created).
+    HWND ChildAt(size_t index) const;
+    std::string TextAt(size_t index) const;
+
+    // The system's close command; true when the program then ended within the time, with its
+    // exit code.
+    bool Close(DWORD& exitCode);
+
+  private:
+    ProgramProcess Process;
+    HWND MainWindow = nullptr;
+};

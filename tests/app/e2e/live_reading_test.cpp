@@ -1,0 +1,181 @@
+// "Číst": the live values read at once and then every second, faults shown as words in white
+// on red, and the reading stopped by the box or by closing the window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/app/driver/simulator_control.h"
+#include "tests/app/driver/user_input.h"
+#include "tests/app/driver/window_inspector.h"
+#include "tests/app/e2e/config_program.h"
+#include "tests/app/e2e/line_watch.h"
+#include "tests/app/e2e/main_window_places.h"
+#include "tests/app/e2e/serial_port_map.h"
+
+namespace {
+
+const std::vector<int> kPollRequests = {38, 39, 40, 41, 42};
+constexpr COLORREF kRed = RGB(0xFF, 0, 0);
+constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF kLightGrey = RGB(0xC0, 0xC0, 0xC0);
+
+class LiveReading : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(Transmitter.Send("reset"));
+        ASSERT_TRUE(SerialPortMap::Replace({"COM7"}));
+        ASSERT_TRUE(Program.Start());
+        LineWatch line;
+        line.Mark();
+        ASSERT_EQ(driver::ChooseComboText(Program.Control(place::PortBox), "COM7", 15000),
+                  Delivery::Handled);
+        ASSERT_TRUE(line.WaitForCount(19, 5000));
+        ASSERT_EQ(Program.TextAt(place::Identity), "QX7");
+    }
+
+    Delivery ClickRead() { return driver::Click(Program.Control(place::ReadCheck)); }
+
+    std::string Text(size_t place) const { return Program.TextAt(place); }
+
+    // The field's inside, without its sunken border.
+    RECT Inside(size_t place) const {
+        RECT rect = driver::Describe(Program.ChildAt(place)).Rect;
+        InflateRect(&rect, -3, -3);
+        return rect;
+    }
+
+    // The background left of the right-aligned text.
+    COLORREF Background(size_t place) const {
+        const RECT inside = Inside(place);
+        return driver::WindowPixel(Program.Window(), inside.left + 1,
+                                   (inside.top + inside.bottom) / 2);
+    }
+
+    bool ShowsColour(size_t place, COLORREF colour) const {
+        const RECT inside = Inside(place);
+        for (int y = inside.top; y < inside.bottom; ++y) {
+            for (int x = inside.left; x < inside.right; ++x) {
+                if (driver::WindowPixel(Program.Window(), x, y) == colour) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    static std::vector<unsigned long> TimesOf(const std::vector<LoggedFrame>& frames, int code) {
+        std::vector<unsigned long> times;
+        for (const LoggedFrame& frame : frames) {
+            if (frame.Code() == code) {
+                times.push_back(frame.Milliseconds);
+            }
+        }
+        return times;
+    }
+
+    ConfigProgram Program;
+    SimulatorControl Transmitter;
+};
+
+TEST_F(LiveReading, ReadsAtOnceThenEverySecondUntilUnchecked) {
+    LineWatch line;
+    line.Mark();
+    ASSERT_EQ(ClickRead(), Delivery::Handled);
+    EXPECT_EQ(line.Codes(), kPollRequests) << "the first reading is part of the click";
+
+    // The first reading and three ticks.
+    ASSERT_TRUE(line.WaitForCount(4 * kPollRequests.size(), 6000));
+    const std::vector<LoggedFrame> frames = line.Frames();
+    const std::vector<unsigned long> polls = TimesOf(frames, 38);
+    ASSERT_GE(polls.size(), 4u);
+    // A busy machine may hold a tick back a little, but the rhythm stays one a second.
+    const unsigned long span = polls.back() - polls.front();
+    EXPECT_NEAR(static_cast<double>(span) / static_cast<double>(polls.size() - 1), 1000.0, 150.0);
+    for (size_t i = 1; i < polls.size(); ++i) {
+        const unsigned long gap = polls[i] - polls[i - 1];
+        EXPECT_GT(gap, 500u) << "poll " << i;
+        EXPECT_LT(gap, 1600u) << "poll " << i;
+    }
+    for (size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(frames[i].Code(), kPollRequests[i % kPollRequests.size()]) << "request " << i;
+    }
+
+    ASSERT_EQ(ClickRead(), Delivery::Handled);
+    EXPECT_EQ(driver::CheckState(Program.Control(place::ReadCheck)), BST_UNCHECKED);
+    line.Mark();
+    Sleep(2500);
+    EXPECT_TRUE(line.Codes().empty());
+}
+
+TEST_F(LiveReading, ASecondNotificationOfTheCheckedBoxStartsNothingMore) {
+    ASSERT_EQ(ClickRead(), Delivery::Handled);
+    // Right after a tick the next one is a second away, so whatever the notification sends
+    // is its own doing.
+    LineWatch line;
+    line.Mark();
+    ASSERT_TRUE(line.WaitForCount(kPollRequests.size(), 3000));
+    line.Mark();
+    DWORD_PTR result = 0;
+    ASSERT_NE(
+        SendMessageTimeoutA(Program.Window(), WM_COMMAND, MAKEWPARAM(place::ReadCheck, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(Program.Control(place::ReadCheck)),
+                            SMTO_NORMAL, driver::kHandlerWait, &result),
+        0);
+    EXPECT_TRUE(line.Codes().empty());
+    EXPECT_EQ(driver::CheckState(Program.Control(place::ReadCheck)), BST_CHECKED);
+}
+
+TEST_F(LiveReading, FaultyReadingsShowAsWordsInWhiteOnRedUntilTheNextGoodOne) {
+    EXPECT_EQ(Background(place::Resistance), kLightGrey);
+    ASSERT_TRUE(Transmitter.Send("fault pattern on 38,39"));
+    ASSERT_EQ(ClickRead(), Delivery::Handled);
+
+    EXPECT_EQ(Text(place::Resistance), "Porucha");
+    // "Neplatná"
+    EXPECT_EQ(Text(place::Temperature), "Neplatn\xE1");
+    for (size_t field : {place::Resistance, place::Temperature}) {
+        EXPECT_TRUE(driver::WaitUntil([&] { return Background(field) == kRed; }, 3000))
+            << "field #" << field + 1;
+        EXPECT_TRUE(ShowsColour(field, kWhite)) << "white text in field #" << field + 1;
+    }
+    EXPECT_EQ(Background(place::Voltage), kLightGrey) << "only the two fault fields turn red";
+
+    ASSERT_TRUE(Transmitter.Send("clear"));
+    ASSERT_TRUE(driver::WaitUntil([&] { return Text(place::Resistance) == "109.73"; }, 3000));
+    EXPECT_EQ(Text(place::Temperature), "25.00");
+    for (size_t field : {place::Resistance, place::Temperature}) {
+        EXPECT_TRUE(driver::WaitUntil([&] { return Background(field) == kLightGrey; }, 3000))
+            << "field #" << field + 1;
+        EXPECT_FALSE(ShowsColour(field, kWhite)) << "field #" << field + 1;
+    }
+}
+
+TEST_F(LiveReading, AnUnansweredResistanceEndsThatReading) {
+    ASSERT_TRUE(Transmitter.Send("fault silent on 38 times 1"));
+    LineWatch line;
+    line.Mark();
+    ASSERT_EQ(ClickRead(), Delivery::Handled);
+    ASSERT_TRUE(line.WaitForCount(6, 3000));
+    const std::vector<int> codes = line.Codes();
+    EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 6),
+              (std::vector<int>{38, 38, 39, 40, 41, 42}));
+}
+
+TEST_F(LiveReading, ClosingTheWindowWhileReadingEndsTheProgramCleanly) {
+    LineWatch line;
+    line.Mark();
+    ASSERT_EQ(ClickRead(), Delivery::Handled);
+    ASSERT_TRUE(line.WaitForCount(2 * kPollRequests.size(), 3000));
+
+    DWORD exitCode = 1;
+    ASSERT_TRUE(Program.Close(exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    line.Mark();
+    Sleep(1500);
+    EXPECT_TRUE(line.Codes().empty());
+}
+
+}  // namespace
