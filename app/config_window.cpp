@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/dialogs/probe_calibration_dialog.h"
+#include "app/dialogs/probe_type_dialog.h"
 #include "calibration/sensor_settings.h"
+#include "framework/application.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -403,11 +406,18 @@ void ConfigWindow::WriteRangeMaxField() {
     }
 }
 
-// The probe type dialog is not in the program yet; the button does nothing until it is.
-void ConfigWindow::OpenProbeTypeDialog() {}
+// The dialog refreshes the six fields itself after each write; nothing is read back here.
+void ConfigWindow::OpenProbeTypeDialog() {
+    ExecProbeTypeDialog(*CurrentApplication, *this, *Link,
+                        {*ProbeField, *CalibrationField, *OffsetField, *SensitivityField,
+                         *RangeMinEdit, *RangeMaxEdit});
+}
 
-// The probe calibration dialog is not in the program yet; the button does nothing until it is.
-void ConfigWindow::OpenCalibrationDialog() {}
+// DialogBusy is set for the dialog's whole life, so only the dialog talks to the transmitter.
+void ConfigWindow::OpenCalibrationDialog() {
+    ExecCalibrationDialog(*CurrentApplication, *this, *Link,
+                          {*CalibrationField, *OffsetField, *SensitivityField}, DialogBusy);
+}
 
 ComboBox* ConfigWindow::MakeUnsortedList(int x, int y, int w, int h, int id) {
     ComboBox* list = new ComboBox(this, x, y, w, h, id, 0, false);

@@ -11,6 +11,15 @@ function(qx7_library name)
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${L_LIBS})
     qx7_warnings(${name})
+    qx7_no_exceptions(${name})
+endfunction()
+
+# The program throws nothing; on Windows its code is built without exception tables, which
+# keeps the unwinder out of the executable.
+function(qx7_no_exceptions target)
+    if(WIN32)
+        target_compile_options(${target} PRIVATE -fno-exceptions)
+    endif()
 endfunction()
 
 # The Wine environment every Windows test runs in: one prefix, one Xvfb display and one

@@ -1,5 +1,6 @@
 #include "framework/number_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -409,8 +410,12 @@ const char* InputKindName(std::uint8_t code) {
 
 bool ParseFloat(std::string_view text, float& value) {
     value = 0.0f;
-    text = text.substr(0, FieldReadLength);
-    text = text.substr(0, text.find('\0'));
+    // Cut with the non-throwing operations: the program carries no exception machinery.
+    text = std::string_view(text.data(), std::min(text.size(), FieldReadLength));
+    const std::size_t end = text.find('\0');
+    if (end != std::string_view::npos) {
+        text.remove_suffix(text.size() - end);
+    }
 
     std::size_t at = 0;
     while (at < text.size() && text[at] == ' ') {
@@ -421,7 +426,7 @@ bool ParseFloat(std::string_view text, float& value) {
         negative = text[at] == '-';
         ++at;
     }
-    const std::string_view rest = text.substr(at);
+    const std::string_view rest(text.data() + at, text.size() - at);
     if (EqualsIgnoringCase(rest, "inf")) {
         value = SignedInfinity(negative);
         return true;

@@ -7,6 +7,8 @@ namespace {
 
 const char* RunErrorText(int code) {
     switch (code) {
+        case RunErrorOutOfMemory:
+            return "out of memory";
         case RunErrorAbstract:
             return "abstract operation called";
         case RunErrorRange:

@@ -1,0 +1,80 @@
+#include "tests/app/e2e_dialogs/dialog_session.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "framework/number_text.h"
+#include "tests/app/driver/user_input.h"
+#include "tests/app/driver/window_inspector.h"
+#include "tests/app/e2e/main_window_places.h"
+#include "tests/app/e2e/serial_port_map.h"
+
+namespace {
+
+// The identity, thirteen settings and one poll of five live values.
+constexpr size_t ConnectRequests = 19;
+
+}  // namespace
+
+void DialogSession::SetUp() {
+    ASSERT_TRUE(Transmitter.Send("reset"));
+    ASSERT_TRUE(SerialPortMap::Replace({"COM7"}));
+    ASSERT_TRUE(Program.Start());
+}
+
+void DialogSession::Connect() {
+    Line.Mark();
+    ASSERT_EQ(driver::ChooseComboText(Program.Control(place::PortBox), "COM7", 15000),
+              Delivery::Handled);
+    ASSERT_TRUE(Line.WaitForCount(ConnectRequests, 5000));
+    Line.Mark();
+}
+
+HWND DialogSession::OpenDialog(int buttonId, const std::string& title) {
+    // Posted: the press only returns once the modal dialog ends.
+    if (driver::Click(Program.Control(buttonId), 0) == Delivery::Failed) {
+        return nullptr;
+    }
+    return driver::FindTopLevelWindow(Program.ProcessId(), title, 10000);
+}
+
+bool DialogSession::WaitClosed(HWND dialog, DWORD timeoutMs) const {
+    return driver::WaitUntil([dialog] { return IsWindow(dialog) == FALSE; }, timeoutMs);
+}
+
+std::vector<LoggedFrame> DialogSession::FramesOf(const std::vector<int>& codes) const {
+    std::vector<LoggedFrame> frames = Line.Frames();
+    frames.erase(std::remove_if(frames.begin(), frames.end(),
+                                [&codes](const LoggedFrame& frame) {
+                                    return std::find(codes.begin(), codes.end(), frame.Code()) ==
+                                           codes.end();
+                                }),
+                 frames.end());
+    return frames;
+}
+
+int DialogSession::CountOf(int code) const {
+    return static_cast<int>(FramesOf({code}).size());
+}
+
+float FloatOf(const LoggedFrame& frame) {
+    float value = std::numeric_limits<float>::quiet_NaN();
+    if (frame.Bytes.size() >= 8) {
+        std::memcpy(&value, &frame.Bytes[3], sizeof value);
+    }
+    return value;
+}
+
+std::vector<std::uint8_t> DataOf(const LoggedFrame& frame) {
+    if (frame.Bytes.size() < 4) {
+        return {};
+    }
+    return std::vector<std::uint8_t>(frame.Bytes.begin() + 3, frame.Bytes.end() - 1);
+}
+
+std::string FloatText(int decimals, float value) {
+    char text[FloatTextSize];
+    FormatFloat(text, sizeof text, decimals, value);
+    return text;
+}
