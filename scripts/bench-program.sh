@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Figures of the program against the simulator at 9600 baud (not assertions):
+#  - the time from choosing the port to the end of the first poll, against the wire time of
+#    the frames of that exchange (identity, the 13 reads, one poll: 212 bytes, about 221 ms);
+#  - the processor time of the idle program (no port chosen) over 10 s;
+#  - the size of the program file.
+# Uses the Windows build that can run here (win32 where 32-bit code runs, else win64).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=win32; else arch=win64; fi
+native=${QX7_NATIVE_BUILD:-build/native}
+windows=${QX7_WINDOWS_BUILD:-build/$arch}
+for target in "$native/tools/qx7sim" "$windows/app/qx7config.exe" "$windows/tests/app/demo/qx7_demo.exe"; do
+    [ -e "$target" ] || { echo "bench-program: $target is missing (run scripts/test.sh)" >&2; exit 1; }
+done
+
+dir="$root/build/bench-program"
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+    scripts/wine-env.sh stop "$dir" >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+scripts/wine-env.sh start "$dir" "$arch" >/dev/null
+# shellcheck disable=SC1091
+. "$dir/env"
+run() { scripts/wine-run.sh "$dir" "$@"; }
+
+"$native/tools/qx7sim" --link "$work/link" --log "$work/requests.log" --pace &
+sim_pid=$!
+for _ in $(seq 100); do [ -L "$work/link" ] && break; sleep 0.05; done
+ln -sfn "$(readlink -f "$work/link")" "$WINEPREFIX/dosdevices/com7"
+"$WINE" reg add 'HKLM\Hardware\Devicemap\Serialcomm' /v Bench /d COM7 /f >/dev/null 2>&1
+
+# The idle program: started, nothing chosen, its processor time read from the kernel.
+run "$windows/app/qx7config.exe" >/dev/null 2>&1 &
+sleep 4
+pid=$(pgrep -f 'qx7config.exe' | head -1)
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+before=$(ticks "$pid")
+sleep 10
+after=$(ticks "$pid")
+hz=$(getconf CLK_TCK)
+echo "idle processor time over 10 s: $(( (after - before) * 1000 / hz )) ms"
+
+# Choosing the port: the demo user picks COM7 and checks the reading, then closes the window.
+run "$windows/tests/app/demo/qx7_demo.exe" show COM7 2 >/dev/null 2>&1
+run "$windows/tests/app/demo/qx7_demo.exe" close >/dev/null 2>&1 || true
+awk '
+    # Arrival times are taken when the last byte of a request would have crossed the wire.
+    $2 == "01" && $3 == "21" && start == "" { start = $1 - 4 * 1.0417 }
+    $2 == "01" && $3 == "2A" && end == "" { end = $1 + 7 * 1.0417 }
+    END {
+        wire = 212 * 10 / 9.6
+        printf "port chosen to first poll done: %.1f ms (wire time %.1f ms, %+.1f %%)\n",
+               end - start, wire, 100 * (end - start - wire) / wire
+    }' "$work/requests.log"
+echo "program file: $(stat -c %s "$windows/app/qx7config.exe") bytes ($arch)"
+[ "$arch" = win32 ] || echo "32-bit program file: $(stat -c %s build/win32/app/qx7config.exe 2>/dev/null || echo '?') bytes"
