@@ -29,7 +29,7 @@ const char* SimulatorOptions::Usage() {
            "  --config FILE     initial state, one 'key = value' per line\n"
            "  --set KEY=VALUE   set a stored or live value (e.g. --set ph=4)\n"
            "  --identity TEXT   answer the identity request with TEXT\n"
-           "  --fault SPEC      inject a fault, e.g. --fault 'silent on 38 times 2'\n"
+           "  --fault FAULT     inject a fault, e.g. --fault 'silent on 38 times 2'\n"
            "  --silent          answer nothing at all\n"
            "  --delay MS        wait MS milliseconds before every reply\n"
            "  --pace            pace both directions at 9600 baud (1.04 ms per byte)\n"
