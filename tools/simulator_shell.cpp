@@ -238,6 +238,11 @@ void SimulatorShell::Run(const volatile std::sig_atomic_t& stop) {
         if (!Replying && !Requests.empty() && Requests.front().Ready <= now) {
             Request request = Requests.front();
             Requests.pop_front();
+            // A control line written before the request reached the line applies to it,
+            // however the wake-ups of the two channels were ordered.
+            if (ControlFd >= 0) {
+                ReadControl();
+            }
             Answer(request, now);
             continue;
         }
