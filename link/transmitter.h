@@ -6,8 +6,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
+#include "link/wire_value.h"
 #include "objects/base_object.h"
 
 // The 20-byte block of five little-endian binary32 coefficients c0..c4 (command 53).
@@ -17,9 +17,7 @@ struct CoefficientBlock {
 
 // A float reading whose four bytes are all 0xFF: the transmitter has no valid value.
 inline bool IsFaultPattern(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits == 0xFFFFFFFFu;
+    return BitsOf(value) == 0xFFFFFFFFu;
 }
 
 namespace Command {
@@ -49,7 +47,7 @@ constexpr std::uint8_t InputDamping = 62;
 }  // namespace Command
 
 class Transmitter : public BaseObject {
-public:
+  public:
     // 33: the identity text (at most 8 characters, NUL-terminated), or none.
     virtual const char* ReadIdentity() = 0;
     // 34: high byte major, low byte minor.

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "link/wire_value.h"
+
 namespace {
 
 // A Windows device path is short ("\\.\COM3"); on POSIX the port may be given as a full
@@ -16,29 +18,6 @@ constexpr std::size_t PathBufferSize = 256;
 // Purge sets: everything before closing; just the buffers after a corrupt reply.
 constexpr std::uint32_t PurgeAll = PurgeTxAbort | PurgeRxAbort | PurgeTxClear | PurgeRxClear;
 constexpr std::uint32_t PurgeBuffers = PurgeTxClear | PurgeRxClear;
-
-std::uint32_t GetLittleEndian32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-void PutLittleEndian32(std::uint8_t* bytes, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
-std::uint32_t BitsOf(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-float FloatOf(std::uint32_t bits) {
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 }  // namespace
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "link/wire_value.h"
+
 namespace {
 
 struct Key {
@@ -126,18 +128,6 @@ std::uint32_t GetLittleEndian(const std::uint8_t* in, std::size_t size) {
     return value;
 }
 
-std::uint32_t FloatBits(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-float BitsFloat(std::uint32_t bits) {
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& data) {
     std::vector<std::uint8_t> reply = {0x06, static_cast<std::uint8_t>(data.size())};
     reply.insert(reply.end(), data.begin(), data.end());
@@ -228,7 +218,7 @@ std::vector<std::uint8_t> SimulatorEngine::Stored(std::uint8_t code) const {
 }
 
 float SimulatorEngine::StoredFloat(std::uint8_t code, std::size_t offset) const {
-    return BitsFloat(GetLittleEndian(Store[code].data() + offset, 4));
+    return FloatOf(GetLittleEndian(Store[code].data() + offset, 4));
 }
 
 bool SimulatorEngine::Encode(const std::string& keyName, const std::string& value,
@@ -287,7 +277,7 @@ bool SimulatorEngine::Encode(const std::string& keyName, const std::string& valu
                 error = "'" + value + "' is not a number";
                 return false;
             }
-            PutLittleEndian(out, FloatBits(static_cast<float>(real)), 4);
+            PutLittleEndian(out, BitsOf(static_cast<float>(real)), 4);
             return true;
         case Kind::None:
         case Kind::Live:
@@ -581,9 +571,9 @@ void SimulatorEngine::StoreWrite(std::uint8_t code, const std::uint8_t* data, st
     } else if (Clamps[code].Active) {
         const Clamp& c = Clamps[code];
         if (Kinds[code] == Kind::Float) {
-            float f = BitsFloat(GetLittleEndian(value.data(), 4));
+            float f = FloatOf(GetLittleEndian(value.data(), 4));
             f = static_cast<float>(std::clamp<double>(f, c.Min, c.Max));
-            PutLittleEndian(value.data(), FloatBits(f), 4);
+            PutLittleEndian(value.data(), BitsOf(f), 4);
         } else if (Kinds[code] == Kind::Byte) {
             value[0] = static_cast<std::uint8_t>(std::clamp<double>(value[0], c.Min, c.Max));
         }
@@ -649,7 +639,7 @@ bool SimulatorEngine::Respond(const std::vector<std::uint8_t>& request,
     std::vector<std::uint8_t> data;
     if (n == 0 && Kinds[code] == Kind::Live) {
         float value = LiveValue(code);
-        std::uint32_t bits = std::isfinite(value) ? FloatBits(value) : 0xFFFFFFFFu;
+        std::uint32_t bits = std::isfinite(value) ? BitsOf(value) : 0xFFFFFFFFu;
         // A sensor that is open (resistance 0 or below) has neither resistance nor temperature.
         if (Resistance <= 0 && (code == 36 || code == 38 || code == 39)) {
             bits = 0xFFFFFFFFu;
