@@ -1,0 +1,70 @@
+# Shell helpers the project's scripts share; sourced, never run.
+
+# True when this machine executes 32-bit x86 code. Some virtual machines run 64-bit user code
+# only, whatever packages are installed, so the answer comes from executing a program: a
+# 96-byte static i386 ELF that exits with 42 (mov ebx,42; mov eax,1; int 0x80).
+qx7_can_run_x86_32() {
+    local probe status
+    probe=$(mktemp "${TMPDIR:-/tmp}/qx7-i386.XXXXXX") || return 1
+    printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0\0\0\0\0\64\0\40\0\1\0\0\0\0\0\0\0' >"$probe"
+    printf '\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10\140\0\0\0\140\0\0\0\5\0\0\0\0\20\0\0' >>"$probe"
+    printf '\273\52\0\0\0\270\1\0\0\0\315\200' >>"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null
+    status=$?
+    rm -f "$probe"
+    [ "$status" -eq 42 ]
+}
+
+# Prints the number of a free X display (no socket, no lock file) from 90 up.
+qx7_free_display() {
+    local n
+    for n in $(seq 90 250); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+            echo "$n"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# Starts Xvfb on a free display in its own session and waits for its socket.
+# Sets QX7_XVFB_PID and QX7_DISPLAY. Usage: qx7_start_xvfb LOGFILE [SCREEN]
+qx7_start_xvfb() {
+    local log=$1 screen=${2:-1280x1024x24} display
+    display=$(qx7_free_display) || { echo "no free X display" >&2; return 1; }
+    setsid Xvfb ":$display" -screen 0 "$screen" -nolisten tcp </dev/null >"$log" 2>&1 &
+    QX7_XVFB_PID=$!
+    QX7_DISPLAY=":$display"
+    qx7_wait_for 10 test -e "/tmp/.X11-unix/X$display" || {
+        echo "Xvfb did not start (see $log)" >&2
+        return 1
+    }
+}
+
+# Runs COMMAND every 50 ms until it succeeds or SECONDS have passed.
+# Usage: qx7_wait_for SECONDS COMMAND [ARGS...]
+qx7_wait_for() {
+    local limit=$1 tries
+    shift
+    tries=$((limit * 20))
+    while [ "$tries" -gt 0 ]; do
+        "$@" && return 0
+        sleep 0.05
+        tries=$((tries - 1))
+    done
+    return 1
+}
+
+# Waits until the simulator with process PID has made its pseudo-terminal link at LINK.
+# Usage: qx7_wait_for_simulator PID LINK
+qx7_wait_for_simulator() {
+    local pid=$1 link=$2 tries=200
+    while [ "$tries" -gt 0 ]; do
+        [ -L "$link" ] && return 0
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.05
+        tries=$((tries - 1))
+    done
+    return 1
+}
