@@ -22,9 +22,13 @@ function(qx7_no_exceptions target)
     endif()
 endfunction()
 
-# The Wine environment every Windows test runs in: one prefix, one Xvfb display and one
-# persistent wineserver for the whole ctest run, started and ended by these two fixture tests.
+# The Wine environments the Windows tests run in: QX7_WINE_SLOTS of them for the whole ctest
+# run, each with its own prefix, Xvfb display and persistent wineserver, started and ended by
+# these two fixture tests. ctest hands each test one slot through the resource spec written
+# here (the test presets name it), so test programs run side by side without sharing a port,
+# a display or a window title.
 function(qx7_add_wine_fixture)
+    set(QX7_WINE_SLOTS 3 CACHE STRING "Wine environments the Windows tests run in side by side")
     set(QX7_WINE_DIR "${CMAKE_BINARY_DIR}/wine" PARENT_SCOPE)
     set(env_script "${CMAKE_SOURCE_DIR}/scripts/wine-env.sh")
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -32,7 +36,16 @@ function(qx7_add_wine_fixture)
     else()
         set(arch win32)
     endif()
-    add_test(NAME wine.start COMMAND ${env_script} start "${CMAKE_BINARY_DIR}/wine" ${arch})
+    set(slots "")
+    math(EXPR last "${QX7_WINE_SLOTS} - 1")
+    foreach(n RANGE ${last})
+        list(APPEND slots "{\"id\": \"${n}\", \"slots\": 1}")
+    endforeach()
+    list(JOIN slots ", " slots)
+    file(WRITE "${CMAKE_BINARY_DIR}/wine-slots.json"
+        "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"wine\": [${slots}]}]}\n")
+    add_test(NAME wine.start
+        COMMAND ${env_script} start "${CMAKE_BINARY_DIR}/wine" ${arch} ${QX7_WINE_SLOTS})
     add_test(NAME wine.stop COMMAND ${env_script} stop "${CMAKE_BINARY_DIR}/wine")
     set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
     set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
@@ -44,23 +57,35 @@ endfunction()
 # binary is one ctest test so that Wine's start-up is paid once per binary.
 # SIMULATOR (Windows only): the binary runs beside a transmitter simulator whose
 # pseudo-terminal is mapped to a COM port of the Wine prefix; native tests start their own.
+# SHARDS n (Windows only): the binary's cases are split into n ctest tests, name.0 .. name.n-1,
+# through GoogleTest's sharding, so that a long suite runs in several Wine slots at once.
 function(qx7_add_test name)
-    cmake_parse_arguments(T "SIMULATOR" "" "SOURCES;LIBS;SIMULATOR_ARGS" ${ARGN})
+    cmake_parse_arguments(T "SIMULATOR" "SHARDS" "SOURCES;LIBS;SIMULATOR_ARGS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
     qx7_warnings(${name})
     if(WIN32)
         if(T_SIMULATOR)
-            add_test(NAME ${name}
-                COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-simulator.sh
-                        --wine "${CMAKE_BINARY_DIR}/wine"
-                        --simulator "${QX7_NATIVE_BUILD_DIR}/tools/qx7sim"
-                        ${T_SIMULATOR_ARGS} -- $<TARGET_FILE:${name}>)
+            set(command ${CMAKE_SOURCE_DIR}/scripts/with-simulator.sh
+                --wine "${CMAKE_BINARY_DIR}/wine"
+                --simulator "${QX7_NATIVE_BUILD_DIR}/tools/qx7sim"
+                ${T_SIMULATOR_ARGS} -- $<TARGET_FILE:${name}>)
         else()
-            add_test(NAME ${name} COMMAND ${name})
+            set(command ${name})
         endif()
-        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine)
+        if(T_SHARDS)
+            math(EXPR last "${T_SHARDS} - 1")
+            foreach(shard RANGE ${last})
+                add_test(NAME ${name}.${shard} COMMAND ${command})
+                set_tests_properties(${name}.${shard} PROPERTIES
+                    ENVIRONMENT "GTEST_TOTAL_SHARDS=${T_SHARDS};GTEST_SHARD_INDEX=${shard}"
+                    FIXTURES_REQUIRED wine RESOURCE_GROUPS wine:1 COST 1000)
+            endforeach()
+        else()
+            add_test(NAME ${name} COMMAND ${command})
+            set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_GROUPS wine:1)
+        endif()
     else()
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 60)
     endif()

@@ -9,7 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=win32; else arch=win64; fi
+# shellcheck source=lib.sh
+. scripts/lib.sh
+if qx7_can_run_x86_32 && /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=win32; else arch=win64; fi
 native=${QX7_NATIVE_BUILD:-build/native}
 windows=${QX7_WINDOWS_BUILD:-build/$arch}
 for target in "$native/tools/qx7sim" "$windows/app/qx7config.exe" "$windows/tests/app/demo/qx7_demo.exe"; do
@@ -27,19 +29,20 @@ cleanup() {
 trap cleanup EXIT
 scripts/wine-env.sh start "$dir" "$arch" >/dev/null
 # shellcheck disable=SC1091
-. "$dir/env"
+. "$dir/slot-0/env"
 run() { scripts/wine-run.sh "$dir" "$@"; }
 
 "$native/tools/qx7sim" --link "$work/link" --log "$work/requests.log" --pace &
 sim_pid=$!
-for _ in $(seq 100); do [ -L "$work/link" ] && break; sleep 0.05; done
+qx7_wait_for_simulator "$sim_pid" "$work/link" || { echo "bench-program: no simulator" >&2; exit 1; }
 ln -sfn "$(readlink -f "$work/link")" "$WINEPREFIX/dosdevices/com7"
 "$WINE" reg add 'HKLM\Hardware\Devicemap\Serialcomm' /v Bench /d COM7 /f >/dev/null 2>&1
 
 # The idle program: started, nothing chosen, its processor time read from the kernel.
+# wine-run.sh and the Wine loader exec one another, so the process started here is the program.
 run "$windows/app/qx7config.exe" >/dev/null 2>&1 &
+pid=$!
 sleep 4
-pid=$(pgrep -f 'qx7config.exe' | head -1)
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 before=$(ticks "$pid")
 sleep 10

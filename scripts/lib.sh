@@ -68,3 +68,13 @@ qx7_wait_for_simulator() {
     done
     return 1
 }
+
+# The folder of the Wine environment a test runs in, below the run's folder DIR: the slot that
+# ctest gave the test (CTEST_RESOURCE_GROUP_0_WINE="id:N,slots:1"), or QX7_WINE_SLOT, or 0.
+qx7_wine_slot_dir() {
+    local dir=$1 slot=${QX7_WINE_SLOT:-0} group=${CTEST_RESOURCE_GROUP_0_WINE:-}
+    if [[ "$group" =~ id:([0-9]+) ]]; then
+        slot=${BASH_REMATCH[1]}
+    fi
+    echo "$dir/slot-$slot"
+}

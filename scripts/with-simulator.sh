@@ -2,7 +2,8 @@
 # Runs a Windows test program beside the transmitter simulator, whose pseudo-terminal is the
 # Wine prefix's COM7 for as long as the program runs.
 #   with-simulator.sh --wine DIR --simulator PATH [simulator options...] -- PROGRAM [ARGS...]
-# The program finds QX7_TEST_PORT=COM7, and QX7_SIM_LOG and QX7_SIM_CONTROL as Windows paths
+# The program runs in the Wine slot ctest gave it (see wine-env.sh). It finds
+# QX7_TEST_PORT=COM7, and QX7_SIM_LOG and QX7_SIM_CONTROL as Windows paths
 # (Z:\...) of the simulator's request log and control FIFO. Exits with the program's code.
 set -euo pipefail
 
@@ -27,16 +28,19 @@ if [ ! -x "$simulator" ]; then
     echo "with-simulator: no simulator at $simulator (build the native preset first)" >&2
     exit 1
 fi
-if [ ! -f "$wine_dir/env" ]; then
-    echo "with-simulator: no Wine environment in $wine_dir (run: scripts/wine-env.sh start $wine_dir)" >&2
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=lib.sh
+. "$here/lib.sh"
+slot=$(qx7_wine_slot_dir "$wine_dir")
+if [ ! -f "$slot/env" ]; then
+    echo "with-simulator: no Wine environment in $slot (run: scripts/wine-env.sh start $wine_dir)" >&2
     exit 1
 fi
 # shellcheck disable=SC1091
-. "$wine_dir/env"
+. "$slot/env"
 
-here=$(cd "$(dirname "$0")" && pwd)
 # The directory's name must not be a Windows device name; "sim" is not.
-work=$(mktemp -d "$wine_dir/sim.XXXXXX")
+work=$(mktemp -d "$slot/sim.XXXXXX")
 port="$WINEPREFIX/dosdevices/com7"
 sim_pid=
 cleanup() {
@@ -52,12 +56,7 @@ trap cleanup EXIT
 "$simulator" --link "$work/link" --log "$work/requests.log" --control "$work/control" \
     ${options[@]+"${options[@]}"} &
 sim_pid=$!
-for _ in $(seq 100); do
-    [ -L "$work/link" ] && break
-    kill -0 "$sim_pid" 2>/dev/null || break
-    sleep 0.05
-done
-if [ ! -L "$work/link" ]; then
+if ! qx7_wait_for_simulator "$sim_pid" "$work/link"; then
     echo "with-simulator: the simulator did not start" >&2
     exit 1
 fi

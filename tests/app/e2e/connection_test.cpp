@@ -41,7 +41,7 @@ class Connection : public testing::Test {
         LineWatch line;
         line.Mark();
         ASSERT_EQ(Choose("COM7"), Delivery::Handled);
-        ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 5000));
+        ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 20000));
         ASSERT_EQ(Program.TextAt(place::Identity), "QX7");
     }
 
@@ -61,7 +61,7 @@ TEST_F(Connection, AQx7IsReadCompletelyInOrderAndShownAsItReports) {
     line.Mark();
     ASSERT_EQ(Choose("COM7"), Delivery::Handled);
 
-    ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 5000));
+    ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 20000));
     // Without "Číst" nothing follows the first reading of the live values.
     Sleep(1500);
     EXPECT_EQ(line.Codes(), kConnectRequests);
@@ -113,7 +113,7 @@ TEST_F(Connection, AForeignTransmitterIsRefusedWithItsIdentityAsCaption) {
     EXPECT_EQ(line.Codes(), std::vector<int>{33});
 
     ASSERT_NE(driver::CloseMessageBox(box), Delivery::Failed);
-    EXPECT_TRUE(driver::WaitUntil([&] { return Text(place::Identity).empty(); }, 5000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return Text(place::Identity).empty(); }, 20000));
     EXPECT_EQ(Text(place::Firmware), "");
     EXPECT_EQ(Text(place::SerialNumber), "");
     EXPECT_EQ(Text(place::Output), output) << "the other fields keep the earlier values";
@@ -162,7 +162,7 @@ TEST_F(Connection, NoCoefficientsAreAskedForWhenTheSensorDegreeIsNotAnswered) {
     line.Mark();
     ASSERT_EQ(Choose("COM7"), Delivery::Handled);
 
-    ASSERT_TRUE(line.WaitForCount(kConnectRequests.size() - 1, 5000));
+    ASSERT_TRUE(line.WaitForCount(kConnectRequests.size() - 1, 20000));
     Sleep(500);
     EXPECT_EQ(line.Codes(), (std::vector<int>{33, 34, 35, 50, 51, 60, 58, 59, 62, 56, 57, 52, 61,
                                               38, 39, 40, 41, 42}));

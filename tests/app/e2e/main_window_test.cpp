@@ -162,7 +162,7 @@ TEST_F(MainWindow, IsLightGreyBehindItsControls) {
     const POINT spots[] = {{350, 60}, {300, 100}, {label.right - 2, label.bottom - 2}};
     for (const POINT& spot : spots) {
         EXPECT_TRUE(driver::WaitUntil(
-            [&] { return driver::WindowPixel(Program.Window(), spot.x, spot.y) == grey; }, 3000))
+            [&] { return driver::WindowPixel(Program.Window(), spot.x, spot.y) == grey; }, 20000))
             << spot.x << "," << spot.y << " shows " << std::hex
             << driver::WindowPixel(Program.Window(), spot.x, spot.y);
     }
@@ -228,7 +228,7 @@ TEST_F(MainWindow, TabWalksTheControlsInLayoutOrder) {
         driver::PressKey(Program.Window(), VK_TAB);
         HWND expected = tabStops[i];
         EXPECT_TRUE(driver::WaitUntil(
-            [&] { return driver::FocusedWindow(Program.Window()) == expected; }, 3000))
+            [&] { return driver::FocusedWindow(Program.Window()) == expected; }, 20000))
             << "tab stop " << i + 1 << " (focus was " << before << ", is "
             << driver::FocusedWindow(Program.Window()) << ")";
     }

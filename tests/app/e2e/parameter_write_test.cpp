@@ -43,7 +43,7 @@ class ParameterWrite : public testing::Test {
         line.Mark();
         ASSERT_EQ(driver::ChooseComboText(Program.Control(place::PortBox), "COM7", 15000),
                   Delivery::Handled);
-        ASSERT_TRUE(line.WaitForCount(19, 5000));
+        ASSERT_TRUE(line.WaitForCount(19, 20000));
         Line.Mark();
     }
 

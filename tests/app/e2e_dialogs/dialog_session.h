@@ -24,7 +24,7 @@ class DialogSession : public testing::Test {
     // Presses the main window's "..." button with this id and waits for the dialog's window.
     HWND OpenDialog(int buttonId, const std::string& title);
     // Whether the dialog's window is gone within the time.
-    bool WaitClosed(HWND dialog, DWORD timeoutMs = 5000) const;
+    bool WaitClosed(HWND dialog, DWORD timeoutMs = 20000) const;
 
     // The requests since the line watch's mark that carry one of these command codes.
     std::vector<LoggedFrame> FramesOf(const std::vector<int>& codes) const;

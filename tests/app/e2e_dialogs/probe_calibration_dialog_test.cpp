@@ -137,7 +137,7 @@ class ProbeCalibrationDialogTest : public DialogSession {
 TEST_F(ProbeCalibrationDialogTest, TheMainWindowsPollKeepsOffTheLineWhileTheDialogIsOpen) {
     Connect();
     ASSERT_EQ(driver::Click(Program.Control(place::ReadCheck)), Delivery::Handled);
-    ASSERT_TRUE(driver::WaitUntil([&] { return CountOf(38) > 0; }, 3000)) << "polling runs";
+    ASSERT_TRUE(driver::WaitUntil([&] { return CountOf(38) > 0; }, 20000)) << "polling runs";
 
     ASSERT_NE(Open(), nullptr);
     Line.Mark();
@@ -154,7 +154,7 @@ TEST_F(ProbeCalibrationDialogTest, TheMainWindowsPollKeepsOffTheLineWhileTheDial
     ASSERT_NE(driver::PressKey(Dialog, VK_ESCAPE), Delivery::Failed);
     ASSERT_TRUE(WaitClosed(Dialog));
     Line.Mark();
-    EXPECT_TRUE(driver::WaitUntil([&] { return CountOf(38) > 0; }, 3000)) << "polling resumes";
+    EXPECT_TRUE(driver::WaitUntil([&] { return CountOf(38) > 0; }, 20000)) << "polling resumes";
 }
 
 TEST_F(ProbeCalibrationDialogTest, AFailedSetUpLeavesNothingToStartAndOkRefuses) {
@@ -223,7 +223,7 @@ TEST_F(ProbeCalibrationDialogTest, APhProbeCalibratedInTwoBuffersWritesOffsetSlo
     Start(Point1);
     EXPECT_FALSE(Enabled(Point1.Start));
     EXPECT_EQ(driver::FocusedWindow(Dialog), Item(IDOK));
-    ASSERT_TRUE(driver::WaitUntil([&] { return ProgressPosition() > 0; }, 5000));
+    ASSERT_TRUE(driver::WaitUntil([&] { return ProgressPosition() > 0; }, 20000));
 
     // While point 1 samples, neither "2" nor OK does anything.
     Start(Point2);
