@@ -61,8 +61,9 @@ stop_slot() {
 stop() {
     local slot
     for slot in "$dir"/slot-*; do
-        [ -d "$slot" ] && stop_slot "$slot"
+        [ -d "$slot" ] && stop_slot "$slot" &
     done
+    wait
     return 0
 }
 
