@@ -233,6 +233,10 @@ int RunRestore(const std::string& port, const std::string& path, const RestoreOp
             plan.push_back(&key);
         }
     }
+    if (!options.WithCalibration && !plan.empty() && plan.front()->Type == SettingType::ProbeKind) {
+        std::cerr << "note: the probe kind changes, but the offset, slope and calibration date "
+                     "stay as they are; recalibrate, or restore with --with-calibration\n";
+    }
     if (plan.empty()) {
         std::cerr << "nothing to write: the transmitter already holds the file's settings\n";
         return ExitCode::Success;
