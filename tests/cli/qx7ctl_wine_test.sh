@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# qx7ctl.exe reading a transmitter through the Win32 serial port reports exactly what the
+# native qx7ctl reports through the POSIX port, for two simulators with the same settings.
+#   qx7ctl_wine_test.sh QX7SIM NATIVE_QX7CTL WINE_DIR QX7CTL_EXE
+set -euo pipefail
+simulator=${1:?}
+native=${2:?}
+wine_dir=${3:?}
+exe=${4:?}
+here=$(cd "$(dirname "$0")" && pwd)
+scripts="$here/../../scripts"
+
+settings=(--set serial=4711 --set firmware=0x0210 --set input_damping=12 --set range_max=12.5
+          --set offset=-18 --set sensitivity=-50 --set date=20250101 --set c2=0.002)
+report=(info --json --today 2025-03-01)
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    if [ -n "$sim_pid" ]; then
+        kill "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$simulator" --link "$work/link" "${settings[@]}" &
+sim_pid=$!
+for _ in $(seq 100); do
+    [ -L "$work/link" ] && break
+    sleep 0.05
+done
+"$native" "${report[0]}" "$work/link" "${report[@]:1}" > "$work/native.json"
+
+"$scripts/with-simulator.sh" --wine "$wine_dir" --simulator "$simulator" "${settings[@]}" \
+    -- "$exe" "${report[0]}" COM7 "${report[@]:1}" > "$work/wine.json"
+# A Windows console program ends its lines with CR LF.
+tr -d '\r' < "$work/wine.json" > "$work/wine-lf.json"
+
+if ! diff -u "$work/native.json" "$work/wine-lf.json"; then
+    echo "qx7ctl.exe and the native qx7ctl disagree" >&2
+    exit 1
+fi
+grep -q '"slope_rating": "check"' "$work/native.json"
+grep -q '"sensor": "unknown"' "$work/native.json"
+echo "qx7ctl.exe info COM7 --json gives the native report"
