@@ -27,10 +27,9 @@ trap cleanup EXIT
 
 "$simulator" --link "$work/link" "${settings[@]}" &
 sim_pid=$!
-for _ in $(seq 100); do
-    [ -L "$work/link" ] && break
-    sleep 0.05
-done
+# shellcheck source=../../scripts/lib.sh
+. "$scripts/lib.sh"
+qx7_wait_for_simulator "$sim_pid" "$work/link" || { echo "the simulator did not start" >&2; exit 1; }
 "$native" "${report[0]}" "$work/link" "${report[@]:1}" > "$work/native.json"
 
 "$scripts/with-simulator.sh" --wine "$wine_dir" --simulator "$simulator" "${settings[@]}" \
