@@ -100,7 +100,7 @@ TEST_F(PortTest, AReadWithNothingComingReturnsNothingAfterTheTimeOut) {
 
 TEST_F(PortTest, APurgeDiscardsAReplyThatHasArrived) {
     // The simulator answers one request at a time, so once it has taken the unanswered
-    // second request the first one's reply is wholly on the line.
+    // second request it has written the first one's reply.
     ASSERT_TRUE(Control("fault silent on 34 times 1"));
     const std::uint8_t requests[] = {0x01, 0x21, 0x00, 0xDE, 0x01, 0x22, 0x00, 0xDD};
     Port.Write(requests, sizeof requests);
@@ -108,6 +108,8 @@ TEST_F(PortTest, APurgeDiscardsAReplyThatHasArrived) {
         Sleep(50);
     }
     ASSERT_EQ(LastLoggedFrame(), "01 22 00 DD");
+    // The pseudo-terminal hands written bytes to its other side a moment later.
+    Sleep(300);
     Port.Purge(PurgeTxClear | PurgeRxClear);
     std::uint8_t reply[11];
     EXPECT_EQ(Port.Read(reply, sizeof reply), 0u);
