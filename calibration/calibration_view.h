@@ -16,8 +16,9 @@ class CalibrationView {
     // Asked as a point finishes (point 1 or 2): was it taken in a preset buffer, and which
     // index of the buffer list.
     virtual void GetPreset(std::int32_t point, bool& usePreset, std::int32_t& presetIndex) = 0;
-    // A point finished and is valid: its temperature, voltage and, with a preset, the
-    // buffer's pH as its standard. Its start button may be enabled again.
+    // A point finished: its temperature, voltage and, with a preset, the buffer's pH as its
+    // standard; or, not valid, it had no standard to go with them. Its start button may be
+    // enabled again either way.
     virtual void ShowPoint(std::int32_t point, const CalibrationPoint& values) = 0;
     // A result write succeeded; the value is what the transmitter returned.
     virtual void ShowOffset(float millivolt) = 0;

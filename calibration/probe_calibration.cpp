@@ -34,16 +34,19 @@ CalibrationPoint* ProbeCalibration::PointAt(std::int32_t point) {
     return &Points[point - 1];
 }
 
-void ProbeCalibration::SetStandard(std::int32_t point, float standard) {
-    if (CalibrationPoint* target = PointAt(point)) {
-        target->Standard = standard;
+bool ProbeCalibration::StartPoint(std::int32_t point, float standard) {
+    if (!StartPoint(point)) {
+        return false;
     }
+    StartStandard = standard;
+    return true;
 }
 
 bool ProbeCalibration::StartPoint(std::int32_t point) {
     if (!Ready || IsSampling() || PointAt(point) == nullptr) {
         return false;
     }
+    StartStandard.reset();
     State.ResistanceSum = 0.0;
     State.VoltageSum = 0.0;
     State.SampleCount = 0;
@@ -91,8 +94,16 @@ void ProbeCalibration::FinishPoint() {
         const PhBuffer* buffer = Buffers.BufferAt(presetIndex);
         target.Standard = buffer != nullptr ? buffer->PhAt(target.Temperature)
                                             : std::numeric_limits<float>::quiet_NaN();
+        target.Valid = true;
+    } else if (StartStandard) {
+        target.Standard = *StartStandard;
+        target.Valid = true;
+    } else {
+        // Started on a preset that was unchecked since: whatever the point held before
+        // belongs to another solution, and a calibration from it would be plainly wrong.
+        target.Valid = false;
     }
-    target.Valid = true;
+    StartStandard.reset();
     State.Phase = CalibrationState::Idle;
 
     View.ShowPoint(point, target);

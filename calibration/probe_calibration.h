@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "calibration/buffer_list.h"
 #include "calibration/calibration_point.h"
@@ -36,11 +37,14 @@ class ProbeCalibration {
     // point is 1 or 2; any other number reads point 1.
     const CalibrationPoint& GetPoint(std::int32_t point) const;
 
-    // The typed standard of a point, set before its start when no preset is used.
-    void SetStandard(std::int32_t point, float standard);
     // Starts sampling point 1 or 2; refused (false) while a point is being sampled or when
     // set-up did not succeed. The point keeps its validity and values until it finishes.
+    // Without a standard the point must end with a preset buffer checked, or it ends not
+    // valid: nothing else says which solution it was measured in.
     bool StartPoint(std::int32_t point);
+    // The same with the standard typed for the point; a preset checked at the finish still
+    // takes precedence.
+    bool StartPoint(std::int32_t point, float standard);
     // One timer tick: reads one resistance and one voltage sample and counts them when both
     // are good; the 36th counted sample finishes the point. Nothing while idle.
     void TakeSample();
@@ -67,5 +71,7 @@ class ProbeCalibration {
     std::uint8_t Kind = 0;
     TemperaturePolynomial Polynomial;
     CalibrationState State;
+    // The typed standard that the running point was started with, if any.
+    std::optional<float> StartStandard;
     CalibrationPoint Points[2];
 };

@@ -93,7 +93,31 @@ INT_PTR Application::ExecDialog(Dialog* dialog) {
     if (dialog == nullptr) {
         return IDCANCEL;
     }
+    Dialog* const outer = ModalDialog;
+    ModalDialog = dialog;
     const INT_PTR result = dialog->Execute();
+    ModalDialog = outer;
     dialog->Free();
+    if (CloseAfterDialog) {
+        if (ModalDialog != nullptr) {
+            ModalDialog->EndDialog(IDCANCEL);
+        } else {
+            CloseAfterDialog = false;
+            // Posted, so that the close runs after every caller of this run has returned.
+            // 0 only when the queue is full; the window then stays open.
+            if (MainWindow != nullptr && MainWindow->Handle != nullptr) {
+                PostMessageA(MainWindow->Handle, WM_CLOSE, 0, 0);
+            }
+        }
+    }
     return result;
+}
+
+bool Application::DeferCloseToDialogEnd() {
+    if (ModalDialog == nullptr) {
+        return false;
+    }
+    CloseAfterDialog = true;
+    ModalDialog->EndDialog(IDCANCEL);
+    return true;
 }

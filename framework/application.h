@@ -33,7 +33,13 @@ class Application : public BaseObject {
     // Creates the window; on failure disposes the object and returns none.
     WindowObject* MakeWindow(WindowObject* window);
     // Runs a dialog modally, disposes it and returns its result; IDCANCEL without a dialog.
+    // A close of the main window meanwhile ends the dialog as cancelled, and the main window
+    // closes once the dialog is gone.
     INT_PTR ExecDialog(Dialog* dialog);
+    // While ExecDialog runs a dialog: ends it as cancelled, remembers the close and returns
+    // true. The dialog's run is further up the stack and its caller may still use the main
+    // window, so the main window cannot go before that run has returned.
+    bool DeferCloseToDialogEnd();
 
     const char* Name = nullptr;
     Window* MainWindow = nullptr;
@@ -41,6 +47,10 @@ class Application : public BaseObject {
     WindowObject* MdiClient = nullptr;
     HACCEL AcceleratorTable = nullptr;
     bool QuitReceived = false;
+    // The innermost dialog that ExecDialog runs now, or none.
+    Dialog* ModalDialog = nullptr;
+    // The main window was asked to close while a dialog ran.
+    bool CloseAfterDialog = false;
 };
 
 // The application object of the program, from the start of its constructor.

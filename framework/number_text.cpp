@@ -1,6 +1,5 @@
 #include "framework/number_text.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -10,7 +9,8 @@ namespace {
 
 // Unsigned big integers for exact decimal <-> binary conversion, least significant 32-bit limb
 // first. 768 bits hold every intermediate of both directions: a 24-bit significand times 10^149
-// when formatting, and 10^76 shifted by up to 24 bits when reading.
+// when formatting, and when reading a numerator below 10^73 over a denominator below 10^119,
+// each shifted up to the other's width.
 constexpr std::size_t LimbCount = 24;
 using Limbs = std::array<std::uint32_t, LimbCount>;
 
@@ -222,14 +222,15 @@ float SignedInfinity(bool negative) {
     return negative ? -infinity : infinity;
 }
 
-// The float nearest to mantissa * 10^exponent, ties to even, with mantissa > 0.
-float NearestFloat(const Limbs& mantissa, std::int32_t exponent) {
-    // A mantissa of at most 31 digits times 10^39 is above the largest float plus half its
-    // last unit; times 10^-77 it is below half the smallest denormal.
-    if (exponent >= 39) {
+// The float nearest to mantissa * 10^exponent, ties to even, with a mantissa of digits
+// significant decimal digits (at least 1).
+float NearestFloat(const Limbs& mantissa, std::int32_t digits, std::int32_t exponent) {
+    // From 10^39 on the value is above the largest float plus half its last unit; below
+    // 10^-46 it is below half the smallest denormal.
+    if (exponent + digits - 1 >= 39) {
         return std::numeric_limits<float>::infinity();
     }
-    if (exponent <= -77) {
+    if (exponent + digits <= -46) {
         return 0.0f;
     }
     Limbs numerator = mantissa;
@@ -410,11 +411,12 @@ const char* InputKindName(std::uint8_t code) {
 
 bool ParseFloat(std::string_view text, float& value) {
     value = 0.0f;
-    // Cut with the non-throwing operations: the program carries no exception machinery.
-    text = std::string_view(text.data(), std::min(text.size(), FieldReadLength));
     const std::size_t end = text.find('\0');
     if (end != std::string_view::npos) {
         text.remove_suffix(text.size() - end);
+    }
+    if (text.size() > FieldReadLength) {
+        return false;
     }
 
     std::size_t at = 0;
@@ -439,6 +441,7 @@ bool ParseFloat(std::string_view text, float& value) {
     // The digits are gathered as one integer; each digit after the point lowers the exponent.
     Limbs mantissa{};
     std::int32_t exponent = 0;
+    std::int32_t significantDigits = 0;
     bool anyDigit = false;
     bool seenPoint = false;
     for (; at < text.size(); ++at) {
@@ -446,6 +449,9 @@ bool ParseFloat(std::string_view text, float& value) {
         if (IsDigit(c)) {
             MultiplyAdd(mantissa, 10, static_cast<std::uint32_t>(c - '0'));
             anyDigit = true;
+            if (significantDigits > 0 || c != '0') {
+                ++significantDigits;
+            }
             if (seenPoint) {
                 --exponent;
             }
@@ -478,7 +484,8 @@ bool ParseFloat(std::string_view text, float& value) {
     if (at != text.size()) {
         return false;
     }
-    const float magnitude = IsZero(mantissa) ? 0.0f : NearestFloat(mantissa, exponent);
+    const float magnitude =
+        IsZero(mantissa) ? 0.0f : NearestFloat(mantissa, significantDigits, exponent);
     value = negative ? -magnitude : magnitude;
     return true;
 }

@@ -18,8 +18,12 @@ constexpr std::size_t DateTextSize = 11;
 constexpr std::int32_t MaxFieldDecimals = 3;
 constexpr std::size_t FloatTextSize = 1 + 39 + 1 + MaxFieldDecimals + 1;
 
-// At most this many characters of a field are read as a number; the rest is ignored.
-constexpr std::size_t FieldReadLength = 31;
+// The most decimals a field is ever asked to show.
+constexpr std::int32_t MaxShownDecimals = 32;
+// The longest text a field reads as a number: every float text with up to MaxShownDecimals
+// decimals, so that what a field shows reads back as the same float. A longer text is refused
+// rather than cut, since a cut number is another number.
+constexpr std::size_t FieldReadLength = 1 + 39 + 1 + MaxShownDecimals;
 
 // Each FormatXxx writes its whole text and a terminating zero into text[0 .. size-1] and
 // returns true. When the text does not fit it writes "" (if size > 0) and returns false:
@@ -46,11 +50,11 @@ bool FormatDate(char* text, std::size_t size, std::uint32_t value);
 const char* OutputKindName(std::uint8_t code);
 const char* InputKindName(std::uint8_t code);
 
-// Reads a field's text as a number. Only its first FieldReadLength characters count, up to a
-// zero; each "," among them is taken as ".". Accepted: leading spaces, an optional sign, then
-// digits with at most one point and an optional exponent (e or E, optional sign, digits), or
-// "Inf" or "Nan" in any letter case; nothing may follow. The decimal value is rounded once,
-// to the nearest float (ties to even). value is always written: the number, or 0.0 when the
+// Reads a field's text as a number. The text ends at its first zero and must have at most
+// FieldReadLength characters; each "," in it is taken as ".". Accepted: leading spaces, an optional
+// sign, then digits with at most one point and an optional exponent (e or E, optional sign,
+// digits), or "Inf" or "Nan" in any letter case; nothing may follow. The decimal value is rounded
+// once, to the nearest float (ties to even). value is always written: the number, or 0.0 when the
 // text is not one. Returns whether it was one (an empty text is not).
 bool ParseFloat(std::string_view text, float& value);
 

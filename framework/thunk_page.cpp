@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/window_procedure.h"
+#include "objects/run_error.h"
 
 namespace {
 
@@ -184,9 +185,13 @@ void WriteCell(NativeAddress thunk, NativeAddress value) {
 }
 
 // The framework does not recover from a page that cannot be committed: without a procedure
-// no window can be made at all.
+// no window can be made at all, so the program stops as it does when memory runs out.
 void CommitPage() {
+    // Null: no page.
     void* page = VirtualAlloc(nullptr, ThunkPageSize, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
+    if (page == nullptr) {
+        RunError(RunErrorOutOfMemory);
+    }
     const auto address = reinterpret_cast<NativeAddress>(page);
     FreeListHead =
         WriteNativePage(static_cast<std::uint8_t*>(page), address, PageChainHead, FreeListHead,

@@ -6,17 +6,15 @@
 
 namespace {
 
-constexpr int FieldBufferSize = FieldReadLength + 1;
-
-// The largest decimals count whose text always fits the buffer below.
-constexpr std::int32_t MaxDecimals = 32;
+// One more than a readable text, so that a longer one is seen and refused, not cut.
+constexpr int FieldBufferSize = FieldReadLength + 2;
 
 }  // namespace
 
 void SetFloatText(HWND window, std::int32_t decimals, float value) {
-    char text[FloatTextSize - MaxFieldDecimals + MaxDecimals];
-    if (decimals > MaxDecimals) {
-        decimals = MaxDecimals;
+    char text[FieldReadLength + 1];
+    if (decimals > MaxShownDecimals) {
+        decimals = MaxShownDecimals;
     }
     FormatFloat(text, sizeof text, decimals, value);
     // 0 on failure, which leaves the previous text.

@@ -94,7 +94,11 @@ bool Window::Create() {
         // window never does, and a later window must not find this object waiting.
         CreatingObject = nullptr;
     }
-    if (Handle != nullptr && ObjectFromHandle(Handle) == nullptr) {
+    // A framework-class window is bound to the thunk already; without the registered message
+    // no object answers for it, and subclassing it again would make the thunk its own default.
+    const auto procedure =
+        reinterpret_cast<WNDPROC>(Handle != nullptr ? GetWindowLongPtrA(Handle, GWLP_WNDPROC) : 0);
+    if (Handle != nullptr && procedure != Thunk && ObjectFromHandle(Handle) == nullptr) {
         // The previous procedure (never 0 for a live window) answers what this object does
         // not handle.
         DefaultProc = reinterpret_cast<WNDPROC>(

@@ -254,6 +254,10 @@ void WindowObject::TransferData(int direction) {
 }
 
 void WindowObject::CloseWindow() {
+    // Freed now, the main window would take a running dialog with it, under the dialog's feet.
+    if (IsMainWindow() && CurrentApplication->DeferCloseToDialogEnd()) {
+        return;
+    }
     const bool mayClose = IsMainWindow() ? CurrentApplication->CanClose() : CanClose();
     if (mayClose) {
         Free();

@@ -104,6 +104,7 @@ class WindowObject : public BaseObject {
     // Walks TransferBuffer through the children that have FlagTransfer; nothing without one.
     void TransferData(int direction);
     // Asks CanClose (the application's for the main window) and on true disposes the object.
+    // The main window's close waits for a running modal dialog, which it ends as cancelled.
     void CloseWindow();
     void Show(int showCommand);
     void Enable();

@@ -1,7 +1,8 @@
 #include "objects/run_error.h"
 
-#include <cstdio>
 #include <cstdlib>
+
+#include "objects/run_error_report.h"
 
 namespace {
 
@@ -23,11 +24,12 @@ const char* RunErrorText(int code) {
 }  // namespace
 
 [[noreturn]] void RunError(int code) {
-    std::fprintf(stderr, "Runtime error %d: %s\n", code, RunErrorText(code));
-    std::fflush(stderr);
+    ReportRunError(code, RunErrorText(code));
     std::_Exit(code);
 }
 
 // The C++ runtime calls this when a pure virtual operation is reached (from a constructor or
 // destructor, or through a damaged object); it is the object library's abstract-call error.
-extern "C" [[noreturn]] void __cxa_pure_virtual() { RunError(RunErrorAbstract); }
+extern "C" [[noreturn]] void __cxa_pure_virtual() {
+    RunError(RunErrorAbstract);
+}

@@ -200,20 +200,20 @@ void ProbeCalibrationDialog::StartPoint(std::int32_t point) {
     }
     const PointControls controls = ControlsOf(point);
     const bool usePreset = controls.Preset->GetCheck() == BST_CHECKED;
+    float standard = 0.0f;
     if (!usePreset) {
-        float standard = 0.0f;
         const bool typed = controls.StandardEdit->TryGetFloat(standard);
-        Calibration.SetStandard(point, standard);
         // Written so that a NaN fails too.
         if (!typed || !(standard > 0.0f)) {
-            controls.TemperatureText->SetText("Chyba");
-            controls.VoltageText->ClearText();
+            ShowNoStandard(point);
             Calibration.ClearPoint(point);
             return;
         }
     }
     // Refused only when set-up failed, and then the start buttons are disabled anyway.
-    if (!Calibration.StartPoint(point)) {
+    const bool started =
+        usePreset ? Calibration.StartPoint(point) : Calibration.StartPoint(point, standard);
+    if (!started) {
         return;
     }
     // The focus must not stay on a button that is about to be disabled.
@@ -241,14 +241,24 @@ void ProbeCalibrationDialog::GetPreset(std::int32_t point, bool& usePreset,
     presetIndex = controls.BufferCombo->GetSelectedIndex();
 }
 
+void ProbeCalibrationDialog::ShowNoStandard(std::int32_t point) {
+    const PointControls controls = ControlsOf(point);
+    controls.TemperatureText->SetText("Chyba");
+    controls.VoltageText->ClearText();
+}
+
 void ProbeCalibrationDialog::ShowPoint(std::int32_t point, const CalibrationPoint& values) {
     const PointControls controls = ControlsOf(point);
+    controls.StartButton->Enable();
+    if (!values.Valid) {
+        ShowNoStandard(point);
+        return;
+    }
     if (values.UsePreset) {
         controls.StandardEdit->SetFloat(3, values.Standard);
     }
     controls.TemperatureText->SetFloat(2, values.Temperature);
     controls.VoltageText->SetFloat(3, values.Voltage);
-    controls.StartButton->Enable();
 }
 
 void ProbeCalibrationDialog::ShowOffset(float millivolt) {

@@ -82,6 +82,8 @@ class ProbeCalibrationDialog : public ToolDialog, private CalibrationView {
     void ClearPoint(std::int32_t point);
     void TogglePreset(std::int32_t point);
     void StartPoint(std::int32_t point);
+    // "Chyba" where the point's temperature would be: it has no standard to go with it.
+    void ShowNoStandard(std::int32_t point);
 
     void StepProgress() override;
     void ResetProgress() override;

@@ -90,8 +90,7 @@ TEST_F(ProbeCalibrationSimulatorTest, OnePointIsSampledThroughTheLinkSkippingBad
     Control("fault pattern on 36 times 1");
     Control("fault silent on 36 times 1");
     Control("fault silent on 37 times 1");
-    Calibration.SetStandard(1, 4.0f);
-    ASSERT_TRUE(Calibration.StartPoint(1));
+    ASSERT_TRUE(Calibration.StartPoint(1, 4.0f));
     EXPECT_EQ(Ticks(), 39);
     EXPECT_EQ(View.Steps, 36);
     EXPECT_EQ(View.Resets, 1);
@@ -109,12 +108,10 @@ TEST_F(ProbeCalibrationSimulatorTest, OnePointIsSampledThroughTheLinkSkippingBad
 TEST_F(ProbeCalibrationSimulatorTest, CalibratingAProbeThatFollowsTheStoredSlopeGivesItBack) {
     ASSERT_TRUE(Calibration.Setup());
     Control("set ph 4");
-    Calibration.SetStandard(1, 4.0f);
-    ASSERT_TRUE(Calibration.StartPoint(1));
+    ASSERT_TRUE(Calibration.StartPoint(1, 4.0f));
     Ticks();
     Control("set ph 9");
-    Calibration.SetStandard(2, 9.0f);
-    ASSERT_TRUE(Calibration.StartPoint(2));
+    ASSERT_TRUE(Calibration.StartPoint(2, 9.0f));
     Ticks();
 
     ASSERT_TRUE(Calibration.AcceptPoints());

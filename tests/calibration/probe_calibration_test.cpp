@@ -141,8 +141,7 @@ TEST_F(ProbeCalibrationTest, DegreeAboveFourIsUnusableAndRefusesToStart) {
 
 TEST_F(ProbeCalibrationTest, ThirtySixCountedSamplesFinishAPoint) {
     SetUpCalibration();
-    Calibration.SetStandard(1, 6.86f);
-    ASSERT_TRUE(Calibration.StartPoint(1));
+    ASSERT_TRUE(Calibration.StartPoint(1, 6.86f));
     for (int i = 0; i < 35; ++i) {
         Calibration.TakeSample();
     }
@@ -172,7 +171,7 @@ TEST_F(ProbeCalibrationTest, PointIsTheMeanOfItsSamplesThroughTheTransmittersPol
         Device.VoltageScript.push_back(-10.0f);
         Device.VoltageScript.push_back(30.5f);
     }
-    ASSERT_TRUE(Calibration.StartPoint(2));
+    ASSERT_TRUE(Calibration.StartPoint(2, 4.0f));
     EXPECT_EQ(TicksToFinish(), 36);
     const CalibrationPoint& point = Calibration.GetPoint(2);
     EXPECT_EQ(point.Temperature, Calibration.GetPolynomial().TemperatureAt(static_cast<float>(
@@ -185,7 +184,7 @@ TEST_F(ProbeCalibrationTest, FailedOrMarkedTicksAreNotCounted) {
     SetUpCalibration();
     Device.ResistanceScript = {std::nullopt, FaultPattern(), 200.0f};
     Device.VoltageScript = {std::nullopt};
-    ASSERT_TRUE(Calibration.StartPoint(1));
+    ASSERT_TRUE(Calibration.StartPoint(1, 7.0f));
     // A failed resistance read, the fault pattern, and a failed voltage read that drops
     // the good resistance of 200 ohm with it: three ticks that count for nothing.
     EXPECT_EQ(TicksToFinish(), 39);
@@ -198,7 +197,7 @@ TEST_F(ProbeCalibrationTest, OnlyTheAllOnesPatternMarksAMissingValue) {
     // Another NaN is a value to the transmitter's protocol; it spoils the mean, and the
     // spoiled point then fails the acceptance check.
     Device.ResistanceScript = {std::nanf("")};
-    ASSERT_TRUE(Calibration.StartPoint(1));
+    ASSERT_TRUE(Calibration.StartPoint(1, 7.0f));
     EXPECT_EQ(TicksToFinish(), 36);
     EXPECT_TRUE(std::isnan(Calibration.GetPoint(1).Temperature));
 }
@@ -214,7 +213,7 @@ TEST_F(ProbeCalibrationTest, AnUnansweringTransmitterKeepsThePointSampling) {
 
 TEST_F(ProbeCalibrationTest, StartIsRefusedWhileAPointIsBeingSampled) {
     SetUpCalibration();
-    ASSERT_TRUE(Calibration.StartPoint(1));
+    ASSERT_TRUE(Calibration.StartPoint(1, 7.0f));
     for (int i = 0; i < 10; ++i) {
         Calibration.TakeSample();
     }
@@ -235,11 +234,11 @@ TEST_F(ProbeCalibrationTest, IdleTicksReadNothing) {
 
 TEST_F(ProbeCalibrationTest, ClearingDuringSamplingLastsOnlyUntilThePointFinishes) {
     SetUpCalibration();
-    ASSERT_TRUE(Calibration.StartPoint(1));
+    ASSERT_TRUE(Calibration.StartPoint(1, 7.0f));
     TicksToFinish();
     ASSERT_TRUE(Calibration.GetPoint(1).Valid);
 
-    ASSERT_TRUE(Calibration.StartPoint(1));
+    ASSERT_TRUE(Calibration.StartPoint(1, 7.0f));
     Calibration.TakeSample();
     Calibration.ClearPoint(1);
     EXPECT_FALSE(Calibration.GetPoint(1).Valid);
@@ -250,12 +249,12 @@ TEST_F(ProbeCalibrationTest, ClearingDuringSamplingLastsOnlyUntilThePointFinishe
 
 TEST_F(ProbeCalibrationTest, RemeasuringKeepsTheOldValidValuesUntilTheNewOnesAreIn) {
     SetUpCalibration();
-    ASSERT_TRUE(Calibration.StartPoint(2));
+    ASSERT_TRUE(Calibration.StartPoint(2, 4.0f));
     TicksToFinish();
     const float oldVoltage = Calibration.GetPoint(2).Voltage;
 
     Device.SteadyVoltage = 171.5f;
-    ASSERT_TRUE(Calibration.StartPoint(2));
+    ASSERT_TRUE(Calibration.StartPoint(2, 4.0f));
     for (int i = 0; i < 35; ++i) {
         Calibration.TakeSample();
     }
@@ -267,10 +266,10 @@ TEST_F(ProbeCalibrationTest, RemeasuringKeepsTheOldValidValuesUntilTheNewOnesAre
 
 TEST_F(ProbeCalibrationTest, PresetBufferGivesTheStandardAtTheMeasuredTemperature) {
     SetUpCalibration();
-    Calibration.SetStandard(2, 99.0f);
     View.UsePreset[1] = true;
     View.PresetIndex[1] = 2;
-    ASSERT_TRUE(Calibration.StartPoint(2));
+    // A preset checked at the finish wins over a typed standard.
+    ASSERT_TRUE(Calibration.StartPoint(2, 99.0f));
     TicksToFinish();
     const CalibrationPoint& point = Calibration.GetPoint(2);
     EXPECT_TRUE(point.UsePreset);
@@ -282,12 +281,42 @@ TEST_F(ProbeCalibrationTest, PresetBufferGivesTheStandardAtTheMeasuredTemperatur
 
 TEST_F(ProbeCalibrationTest, PresetWithoutABufferSelectedLeavesNoUsableStandard) {
     SetUpCalibration();
-    Calibration.SetStandard(1, 4.0f);
     View.UsePreset[0] = true;
     View.PresetIndex[0] = -1;
-    ASSERT_TRUE(Calibration.StartPoint(1));
+    ASSERT_TRUE(Calibration.StartPoint(1, 4.0f));
     TicksToFinish();
     EXPECT_TRUE(std::isnan(Calibration.GetPoint(1).Standard));
+}
+
+TEST_F(ProbeCalibrationTest, APresetUncheckedDuringSamplingLeavesThePointWithoutAStandard) {
+    SetUpCalibration();
+    Device.SteadyVoltage = 0.0f;
+    ASSERT_TRUE(Calibration.StartPoint(2, 7.0f));
+    TicksToFinish();
+
+    // Point 1 is started on its preset 4.01, whose box is unchecked before the finish.
+    Device.SteadyVoltage = 177.5f;
+    View.UsePreset[0] = true;
+    View.PresetIndex[0] = 0;
+    ASSERT_TRUE(Calibration.StartPoint(1));
+    Calibration.TakeSample();
+    Calibration.ClearPoint(1);
+    View.UsePreset[0] = false;
+    View.PresetIndex[0] = -1;
+    TicksToFinish();
+
+    EXPECT_FALSE(Calibration.GetPoint(1).Valid) << "no standard, neither typed nor a buffer";
+    EXPECT_FALSE(View.Shown.Valid);
+    EXPECT_EQ(View.Events, (std::vector<std::string>{"point 2", "reset", "point 1", "reset"}));
+    EXPECT_FALSE(Calibration.AcceptPoints());
+
+    // A standard typed for an earlier run of the same point is not carried over either.
+    ASSERT_TRUE(Calibration.StartPoint(1, 4.0f));
+    TicksToFinish();
+    ASSERT_TRUE(Calibration.GetPoint(1).Valid);
+    ASSERT_TRUE(Calibration.StartPoint(1));
+    TicksToFinish();
+    EXPECT_FALSE(Calibration.GetPoint(1).Valid);
 }
 
 // Both points of the pH example measured through the transmitter, then OK.
@@ -303,8 +332,7 @@ class CompletedCalibrationTest : public ProbeCalibrationTest {
 
     void Measure(std::int32_t point, float standard, float voltage) {
         Device.SteadyVoltage = voltage;
-        Calibration.SetStandard(point, standard);
-        ASSERT_TRUE(Calibration.StartPoint(point));
+        ASSERT_TRUE(Calibration.StartPoint(point, standard));
         TicksToFinish();
     }
 };

@@ -26,7 +26,7 @@ std::uint32_t Bits(float value) {
 }
 
 std::string Float(float value, std::int32_t decimals) {
-    char text[FloatTextSize];
+    char text[FieldReadLength + 1];
     EXPECT_TRUE(FormatFloat(text, sizeof text, decimals, value)) << value;
     return text;
 }
@@ -340,15 +340,36 @@ TEST(Reader, RejectsAnythingElseAndWritesZero) {
     EXPECT_EQ(ParseFloatOrZero("2.5"), 2.5f);
 }
 
-TEST(Reader, ReadsOnlyTheFirst31Characters) {
-    const std::string digits31 = "1234567890123456789012345678901";
-    ASSERT_EQ(digits31.size(), FieldReadLength);
-    EXPECT_TRUE(Read(digits31 + "x").Valid);
-    EXPECT_EQ(Read(digits31 + "x").Value, std::strtof(digits31.c_str(), nullptr));
-    EXPECT_EQ(Read(std::string(30, ' ') + "7 and more").Value, 7.0f);
-    EXPECT_FALSE(Read(std::string(31, ' ') + "7").Valid);
-    EXPECT_EQ(Read("0." + std::string(29, '0') + "5e3").Value, 0.0f);
-    EXPECT_EQ(Read(std::string(30, '0') + "12").Value, 1.0f);
+TEST(Reader, ReadsBackEveryTextAFieldShows) {
+    // Whole values beyond 10^30 once came back cut to their first 31 digits, 10^k too small.
+    for (float value : {FLT_MAX, -FLT_MAX, 1e31f, -1e30f, 1e38f, FLT_MIN, -FLT_TRUE_MIN}) {
+        for (int decimals : {0, 2, 3, 32}) {
+            const std::string shown = Float(value, decimals);
+            const Reading reading = Read(shown);
+            EXPECT_TRUE(reading.Valid) << shown;
+            // The smallest values show as zeros once the decimals run out.
+            if (std::fabs(value) >= 1.0f) {
+                EXPECT_EQ(Bits(reading.Value), Bits(value)) << shown;
+            }
+        }
+    }
+    EXPECT_EQ(Float(-FLT_MAX, 32).size(), FieldReadLength);
+}
+
+TEST(Reader, RefusesATextTooLongToReadRatherThanCuttingIt) {
+    const std::string longest = "1" + std::string(FieldReadLength - 1, '0');
+    EXPECT_EQ(Read(longest).Value, std::numeric_limits<float>::infinity());
+    const Reading tooLong = Read(longest + "0");
+    EXPECT_FALSE(tooLong.Valid);
+    EXPECT_EQ(Bits(tooLong.Value), 0u);
+    EXPECT_FALSE(Read(std::string(FieldReadLength, ' ') + "7").Valid);
+    EXPECT_FALSE(Read(std::string(FieldReadLength - 1, ' ') + "7 and more").Valid);
+    // Many digits on either side of the point still round once to the nearest float.
+    EXPECT_EQ(Read("0." + std::string(60, '0') + "5e62").Value, 50.0f);
+    EXPECT_EQ(Read(std::string(60, '0') + "12").Value, 12.0f);
+    EXPECT_EQ(Read("1" + std::string(60, '0') + "e-60").Value, 1.0f);
+    EXPECT_EQ(Read("0." + std::string(45, '0') + "1").Value, 0.0f);
+    EXPECT_EQ(Read("0." + std::string(45, '0') + "8").Value, FLT_TRUE_MIN);
 }
 
 TEST(Reader, StopsAtAZeroCharacter) {

@@ -92,6 +92,24 @@ class UnknownClassWindow : public RecordingWindow {
     bool Register() override { return true; }
 };
 
+TEST(WindowCreation, WithoutTheRegisteredMessageAFrameworkWindowIsSetUpOnceAndNotSubclassed) {
+    // As when the message could not be registered: no window then names its object.
+    const UINT registered = ObjectPtrMessage;
+    ObjectPtrMessage = 0;
+    auto* window = new RecordingWindow(nullptr, "unnamed");
+    const bool created = window->Create();
+    const WNDPROC defaultProc = window->DefaultProc;
+    // Default processing that reached the thunk again would recurse until the stack ends.
+    const bool titled =
+        SendMessageA(window->Handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("renamed")) != 0;
+    ObjectPtrMessage = registered;
+    ASSERT_TRUE(created);
+    EXPECT_EQ(window->SetupCount, 1);
+    EXPECT_EQ(defaultProc, DefWindowProcA);
+    EXPECT_TRUE(titled);
+    window->Free();
+}
+
 TEST(WindowCreation, AFailedChildStopsTheCreationOfItsLaterSiblings) {
     auto* parent = new RecordingWindow(nullptr, "parent");
     auto* first = new ButtonWindow(parent, 1);

@@ -22,9 +22,9 @@ bool SameReading(float a, float b) {
     return bitsA == bitsB;
 }
 
-// What the reader looks at: the first characters up to a zero, commas taken as points.
+// What the reader looks at: the characters up to a zero, commas taken as points.
 std::string VisiblePart(std::string_view text) {
-    std::string visible(text.substr(0, FieldReadLength));
+    std::string visible(text);
     visible.resize(std::strlen(visible.c_str()));
     for (char& c : visible) {
         if (c == ',') {
@@ -54,12 +54,14 @@ void CheckFloatText(float value, std::int32_t decimals) {
     if (!FormatFloat(text, sizeof text, decimals, value)) {
         std::abort();
     }
+    // A text too long for a field is refused; every other one is read.
     float read;
-    if (!ParseFloat(text, read)) {
+    const bool readable = std::strlen(text) <= FieldReadLength;
+    if (ParseFloat(text, read) != readable) {
         std::abort();
     }
     // A text that fits the field reads back within half a unit of its last decimal.
-    if (std::isfinite(value) && std::strlen(text) <= FieldReadLength) {
+    if (std::isfinite(value) && readable) {
         const double unit = std::pow(10.0, -decimals);
         const double error = std::fabs(static_cast<double>(read) - static_cast<double>(value));
         if (error > unit / 2 + (unit + std::fabs(static_cast<double>(value))) * 1e-7) {

@@ -48,5 +48,9 @@ std::string ConfigProgram::TextAt(size_t index) const {
 
 bool ConfigProgram::Close(DWORD& exitCode) {
     driver::CloseWindow(MainWindow);
+    return WaitForExit(exitCode);
+}
+
+bool ConfigProgram::WaitForExit(DWORD& exitCode) const {
     return Process.WaitForExit(kExitWait, exitCode);
 }

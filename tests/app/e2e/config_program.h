@@ -31,6 +31,8 @@ class ConfigProgram {
     // The system's close command; true when the program then ended within the time, with its
     // exit code.
     bool Close(DWORD& exitCode);
+    // Whether the program ended within the time, with its exit code.
+    bool WaitForExit(DWORD& exitCode) const;
 
   private:
     ProgramProcess Process;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -119,6 +120,26 @@ TEST_F(ParameterWrite, ARangeFieldShowsWhatTheTransmitterStored) {
     EXPECT_EQ(FloatOf(frames[1]), 0.0f) << "text that is not a number writes 0";
     EXPECT_EQ(Program.TextAt(place::RangeMin), "3.25");
     EXPECT_EQ(Program.TextAt(place::RangeMax), "0.00");
+}
+
+TEST_F(ParameterWrite, ARangeFieldWritesBackExactlyTheValueItShows) {
+    ASSERT_TRUE(Transmitter.Send("set range_min -3.4028234663852886e38"));
+    ASSERT_TRUE(Transmitter.Send("set range_max 3.4028234663852886e38"));
+    Connect();
+    ASSERT_EQ(Program.TextAt(place::RangeMax), "340282346638528859811704183484516925440.00");
+    ASSERT_EQ(driver::Click(Program.Control(kRangeMinButton)), Delivery::Handled);
+    ASSERT_EQ(driver::Click(Program.Control(kRangeMaxButton)), Delivery::Handled);
+    // 10^31 shown as it came back, then written again as shown.
+    ASSERT_TRUE(Transmitter.Send("echo range_max 1e31"));
+    WriteRange(place::RangeMax, kRangeMaxButton, "1");
+    ASSERT_EQ(driver::Click(Program.Control(kRangeMaxButton)), Delivery::Handled);
+
+    const std::vector<LoggedFrame> frames = Line.Frames();
+    ASSERT_EQ(Line.Codes(), (std::vector<int>{56, 57, 57, 57}));
+    EXPECT_EQ(FloatOf(frames[0]), -FLT_MAX);
+    EXPECT_EQ(FloatOf(frames[1]), FLT_MAX);
+    EXPECT_EQ(FloatOf(frames[3]), 1e31f);
+    EXPECT_EQ(Program.TextAt(place::RangeMax), "9999999848243207295109594873856.00");
 }
 
 TEST_F(ParameterWrite, WithoutAPortEveryWriteFailsQuietly) {

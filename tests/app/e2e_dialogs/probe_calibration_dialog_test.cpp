@@ -315,4 +315,46 @@ TEST_F(ProbeCalibrationDialogTest, AnIseProbeIsCalibratedWithTypedStandardsOnly)
     ExpectResultWritten(0.0, DefaultSensitivity);
 }
 
+TEST_F(ProbeCalibrationDialogTest, ChangingTheBufferOfAMeasuredPointClearsItAndOkWritesNothing) {
+    Connect();
+    ASSERT_NE(Open(), nullptr);
+    TypeStandard(Point2, "7");
+    Measure(Point2);
+    ASSERT_TRUE(Transmitter.Send("set ph 4.01"));
+    ASSERT_EQ(driver::Click(Item(Point1.Preset)), Delivery::Handled);
+    Measure(Point1);
+    ASSERT_FALSE(Text(Point1.Standard).empty());
+
+    ASSERT_EQ(driver::ChooseComboText(Item(Point1.Buffer), "pH 6.86"), Delivery::Handled);
+    EXPECT_EQ(Text(Point1.Standard), "");
+    EXPECT_EQ(Text(Point1.Temperature), "");
+    EXPECT_EQ(Text(Point1.Voltage), "");
+
+    Line.Mark();
+    ASSERT_EQ(driver::Click(Item(IDOK), 0), Delivery::Pending);
+    MessageBoxInfo box;
+    ASSERT_TRUE(driver::FindMessageBox(Program.ProcessId(), 5000, box));
+    EXPECT_EQ(box.Text, PointsRefused);
+    ASSERT_NE(driver::CloseMessageBox(box), Delivery::Failed);
+    ASSERT_NE(driver::CloseWindow(Dialog), Delivery::Failed);
+    ASSERT_TRUE(WaitClosed(Dialog));
+    EXPECT_TRUE(FramesOf({58, 59, 60}).empty());
+}
+
+TEST_F(ProbeCalibrationDialogTest, ClosingTheMainWindowUnderTheDialogCancelsItThenEndsTheProgram) {
+    Connect();
+    ASSERT_NE(Open(), nullptr);
+    // While a point is sampled, so that the dialog's timer is busy too.
+    TypeStandard(Point1, "7");
+    Start(Point1);
+    ASSERT_TRUE(driver::WaitUntil([&] { return ProgressPosition() > 0; }, 5000));
+    Line.Mark();
+    PostMessageA(Program.Window(), WM_CLOSE, 0, 0);
+
+    DWORD exitCode = 1;
+    ASSERT_TRUE(Program.WaitForExit(exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(FramesOf({58, 59, 60}).empty());
+}
+
 }  // namespace

@@ -137,4 +137,21 @@ TEST_F(ProbeTypeDialogTest, AnUnreadableKindStillLetsOkWriteThePhDefaults) {
               (std::vector<std::string>{"pH", "0000-00-00", "0.000", "-59.160", "0.00", "14.00"}));
 }
 
+// The command that closes the main window from anywhere in its tree.
+constexpr WPARAM ExitCommand = 0xFF14;
+
+TEST_F(ProbeTypeDialogTest, TheExitCommandUnderTheDialogCancelsItThenEndsTheProgram) {
+    Connect();
+    const HWND dialog = OpenDialog(ProbeTypeButton, Title);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(driver::ChooseComboText(GetDlgItem(dialog, KindCombo), "ISE"), Delivery::Handled);
+    // Sent to the dialog, it travels up to the main window.
+    PostMessageA(dialog, WM_COMMAND, ExitCommand, 0);
+
+    DWORD exitCode = 1;
+    ASSERT_TRUE(Program.WaitForExit(exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(Line.Codes(), (std::vector<int>{51})) << "cancelled: nothing written";
+}
+
 }  // namespace
