@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -60,11 +61,15 @@ void CheckFloatText(float value, std::int32_t decimals) {
     if (ParseFloat(text, read) != readable) {
         std::abort();
     }
-    // A text that fits the field reads back within half a unit of its last decimal.
+    // A text that fits the field reads back within half a unit of its last decimal, plus the
+    // float spacing there, which outgrows that unit among the subnormals.
     if (std::isfinite(value) && readable) {
         const double unit = std::pow(10.0, -decimals);
         const double error = std::fabs(static_cast<double>(read) - static_cast<double>(value));
-        if (error > unit / 2 + (unit + std::fabs(static_cast<double>(value))) * 1e-7) {
+        const float magnitude = std::fabs(value);
+        const double spacing = static_cast<double>(
+            std::nextafter(magnitude, std::numeric_limits<float>::infinity()) - magnitude);
+        if (error > unit / 2 + spacing + (unit + static_cast<double>(magnitude)) * 1e-7) {
             std::abort();
         }
     }
