@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/window_procedure.h"
+#include "framework/code_memory.h"
 #include "objects/run_error.h"
 
 namespace {
@@ -98,8 +98,9 @@ std::uint64_t WriteThunkPageX64(std::uint8_t* image, std::uint64_t pageAddress,
 
 // The routine every page stub jumps to. It is written in assembly because the thunk hands
 // over its object in a register that no C++ calling convention reads: it moves the object
-// into an ordinary argument of ObjectWindowProc, so the compiler never sees the hand-over and
-// cannot optimise it away or clobber the register first. Not callable from C++.
+// into an ordinary argument of ObjectWindowProc (the five-argument stdcall function named
+// qx7_ObjectWindowProc, declared with the window procedures), so the compiler never sees the
+// hand-over and cannot optimise it away or clobber the register first. Not callable from C++.
 extern "C" void StandardWindowProc() __asm__("qx7_StandardWindowProc");
 
 #if defined(__x86_64__)
@@ -181,14 +182,13 @@ NativeAddress ReadCell(NativeAddress thunk) {
 // code and the instruction cache must hear of it; on x86 the flush is merely harmless.
 void WriteCell(NativeAddress thunk, NativeAddress value) {
     std::memcpy(reinterpret_cast<void*>(thunk + NativeCellOffset), &value, sizeof value);
-    FlushInstructionCache(GetCurrentProcess(), reinterpret_cast<void*>(thunk), NativeThunkSize);
+    FlushCode(reinterpret_cast<void*>(thunk), NativeThunkSize);
 }
 
 // The framework does not recover from a page that cannot be committed: without a procedure
 // no window can be made at all, so the program stops as it does when memory runs out.
 void CommitPage() {
-    // Null: no page.
-    void* page = VirtualAlloc(nullptr, ThunkPageSize, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
+    void* page = CommitCodePage(ThunkPageSize);
     if (page == nullptr) {
         RunError(RunErrorOutOfMemory);
     }
@@ -196,8 +196,7 @@ void CommitPage() {
     FreeListHead =
         WriteNativePage(static_cast<std::uint8_t*>(page), address, PageChainHead, FreeListHead,
                         reinterpret_cast<NativeAddress>(&StandardWindowProc));
-    // Nonzero: the processor will fetch the new code, not stale bytes.
-    FlushInstructionCache(GetCurrentProcess(), page, ThunkPageSize);
+    FlushCode(page, ThunkPageSize);
     PageChainHead = address;
 }
 
@@ -207,17 +206,17 @@ std::size_t ThunksPerPage() {
     return NativeThunksPerPage;
 }
 
-WNDPROC AllocateThunk(WindowObject* object) {
+void* AllocateThunk(WindowObject* object) {
     if (FreeListHead == 0) {
         CommitPage();
     }
     const NativeAddress thunk = FreeListHead;
     FreeListHead = ReadCell(thunk);
     WriteCell(thunk, reinterpret_cast<NativeAddress>(object));
-    return reinterpret_cast<WNDPROC>(thunk);
+    return reinterpret_cast<void*>(thunk);
 }
 
-void FreeThunk(WNDPROC thunk) {
+void FreeThunk(void* thunk) {
     if (thunk == nullptr) {
         return;
     }

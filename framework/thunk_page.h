@@ -1,7 +1,6 @@
 // Executable thunks through which the system calls a window procedure bound to one object.
+// Free of the window system, so that its 32-bit x86 code also runs in the i386 test build.
 #pragma once
-
-#include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -40,11 +39,12 @@ std::uint64_t WriteThunkPageX64(std::uint8_t* image, std::uint64_t pageAddress,
 // How many thunks one page of this process's processor holds.
 std::size_t ThunksPerPage();
 
-// A thunk bound to object: the system may call it as a window or dialog procedure. The most
-// recently freed thunk is handed out first; a new page is committed when none is free.
-WNDPROC AllocateThunk(WindowObject* object);
+// A thunk bound to object: the address of code that the system may call as a window or dialog
+// procedure, which hands the call to ObjectWindowProc with object as its first argument. The
+// most recently freed thunk is handed out first; a new page is committed when none is free.
+void* AllocateThunk(WindowObject* object);
 // Puts a thunk back on the free list; nothing for none.
-void FreeThunk(WNDPROC thunk);
+void FreeThunk(void* thunk);
 
 // The bookkeeping of the allocator, for leak checks: thunks bound now, and pages committed
 // (pages are never released).

@@ -9,7 +9,7 @@ WindowObject::WindowObject(WindowObject* parent) : Parent(parent) {
     if (Parent != nullptr) {
         Parent->AddChild(this);
     }
-    Thunk = AllocateThunk(this);
+    Thunk = reinterpret_cast<WNDPROC>(AllocateThunk(this));
 }
 
 WindowObject::~WindowObject() {
@@ -26,7 +26,7 @@ WindowObject::~WindowObject() {
     if (CreatingObject == this) {
         CreatingObject = nullptr;
     }
-    FreeThunk(Thunk);
+    FreeThunk(reinterpret_cast<void*>(Thunk));
 }
 
 bool WindowObject::IsMainWindow() const {

@@ -1,0 +1,12 @@
+# The 32-bit x86 build of the platform-free code and the thunk hand-over, statically linked
+# and run under user-mode emulation on machines that execute 64-bit code only.
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CMAKE_C_COMPILER i686-linux-gnu-gcc)
+set(CMAKE_CXX_COMPILER i686-linux-gnu-g++)
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386)
+set(CMAKE_FIND_ROOT_PATH /usr/i686-linux-gnu)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

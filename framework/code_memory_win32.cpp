@@ -1,0 +1,14 @@
+#include "framework/code_memory.h"
+
+#include <windows.h>
+
+void* CommitCodePage(std::size_t size) {
+    // 0 on failure, which is the none of the caller.
+    return VirtualAlloc(nullptr, size, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
+}
+
+void FlushCode(void* code, std::size_t size) {
+    // Nonzero on success; a failed flush leaves nothing to do on x86, whose instruction cache
+    // follows writes by itself.
+    FlushInstructionCache(GetCurrentProcess(), code, size);
+}
