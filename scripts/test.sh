@@ -80,38 +80,52 @@ else
     win32_tests="this machine cannot execute 32-bit x86 code"
 fi
 
-# The native suite runs while the other presets build. The Windows suites run last, alone:
-# their end-to-end tests keep a real 200 ms serial time-out, which a machine busy compiling
-# can miss.
+# The native suite runs while the other presets build. The emulated and fuzz suites follow
+# the builds, and the Windows suites run last, alone: their end-to-end tests keep a real
+# 200 ms serial time-out, which a machine busy compiling can miss.
 configure_and_build native && start_tests native
+later=()
+configure_and_build i386 && later+=(i386)
+configure_and_build fuzz && later+=(fuzz)
 windows=()
 configure_and_build win64 && windows+=(win64)
 if [ "$win32_tests" = yes ]; then
     configure_and_build win32 && windows+=(win32)
 else
-    # The program users get is still built and checked; its platform-free code also runs in
-    # the emulated i386 suite.
-    configure_and_build win32 --target qx7config &&
+    # The program users get is still built and checked; its platform-free code runs in the
+    # emulated i386 suite.
+    configure_and_build win32 --target qx7config --target qx7ctl &&
         echo "== win32: Windows tests not run on the 32-bit build: $win32_tests (they ran on win64)"
 fi
-configure_and_build fuzz && start_tests fuzz
-for exe in build/win32/tests/*/*.exe build/win32/app/*.exe; do
+for exe in build/win32/tests/*/*.exe build/win32/app/*.exe build/win32/cli/*.exe; do
     [ -f "$exe" ] || continue
     if ! file "$exe" | grep -q 'PE32 executable.*Intel 80386'; then
         echo "== win32: $exe is not a 32-bit Windows program"
         status=1
     fi
 done
-for suite in "${suites[@]}"; do
-    report "${suite%%:*}" "${suite#*:}"
-done
-if [ -f build/native/tools/qx7sim ]; then
-    for preset in "${windows[@]}"; do
-        suites=()
+# Starts the given presets' suites side by side and reports each one when all are done.
+run_suites() {
+    local preset suite
+    for preset in "$@"; do
         start_tests "$preset"
-        report "$preset" "${suites[0]#*:}"
     done
+    for suite in "${suites[@]}"; do
+        report "${suite%%:*}" "${suite#*:}"
+    done
+    suites=()
+}
+run_suites
+# The emulated suite and the Windows ones talk to the native build's simulator.
+if [ ! -f build/native/tools/qx7sim ]; then
+    echo "== no simulator: the i386 and Windows suites cannot run"
+    status=1
+    later=() windows=()
 fi
+run_suites "${later[@]}"
+for preset in "${windows[@]}"; do
+    run_suites "$preset"
+done
 echo "== everything: $(($(date +%s) - start)) s"
 echo "$passed passed, $failed failed"
 exit $status
