@@ -21,7 +21,9 @@ std::vector<std::string> Names(const PortList& ports) {
 struct MapValue {
     std::string Name;
     std::string Data;
-    // Some drivers store the port name without its NUL.
+    // Some drivers store the port name without its NUL. Wine completes a string value with
+    // its NUL when it enumerates it, so such a name is stored as bare bytes here: they reach
+    // the list as an unterminated string does on Windows, with their length as data size.
     bool Terminated = true;
 };
 
@@ -35,7 +37,7 @@ void WriteMap(const std::vector<MapValue>& values) {
               ERROR_SUCCESS);
     for (const auto& value : values) {
         ASSERT_EQ(
-            RegSetValueExA(key, value.Name.c_str(), 0, REG_SZ,
+            RegSetValueExA(key, value.Name.c_str(), 0, value.Terminated ? REG_SZ : REG_BINARY,
                            reinterpret_cast<const BYTE*>(value.Data.c_str()),
                            static_cast<DWORD>(value.Data.size() + (value.Terminated ? 1 : 0))),
             ERROR_SUCCESS);
