@@ -8,16 +8,16 @@
 namespace {
 
 // The data of one value as a port name, or none when it is not a whole name that fits.
+// Some drivers store the name without its terminating NUL; the data size then ends it.
 bool PortNameOf(const unsigned char* data, DWORD size, char* name) {
     const void* end = std::memchr(data, 0, size);
-    if (end == nullptr) {
-        return false;  // eight characters and no terminator: too long for the list
-    }
-    std::size_t length = static_cast<const unsigned char*>(end) - data;
+    std::size_t length = end != nullptr ? static_cast<const unsigned char*>(end) - data : size;
+    // Eight bytes without a terminator may be the start of a longer name: not listed.
     if (length == 0 || length > static_cast<std::size_t>(MaxPortNameLength)) {
         return false;
     }
-    std::memcpy(name, data, length + 1);
+    std::memcpy(name, data, length);
+    name[length] = '\0';
     return true;
 }
 
@@ -30,8 +30,8 @@ PortList* BuildPortList() {
         return ports;
     }
     DWORD count = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
-                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
         count = 0;
     }
     for (DWORD index = 0; index < count; ++index) {

@@ -17,7 +17,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int AsFd(std::intptr_t handle) { return static_cast<int>(handle); }
+int AsFd(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
 
 speed_t SpeedOf(std::uint32_t baudRate) {
     switch (baudRate) {
@@ -45,8 +47,13 @@ int MillisecondsUntil(Clock::time_point deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-// Waits until fd is ready for events or the deadline passes. A hung-up peer is not
-// "ready": the caller then sees the rest of its time-out pass, as with a silent line.
+void SleepUntil(Clock::time_point deadline) {
+    poll(nullptr, 0, MillisecondsUntil(deadline));
+}
+
+// Waits until fd is ready for events or the deadline passes. A hang-up or error reported
+// without the events means nothing will come: the rest of the time-out passes, as with a
+// silent line.
 bool WaitFor(int fd, short events, Clock::time_point deadline) {
     for (;;) {
         int wait = MillisecondsUntil(deadline);
@@ -62,14 +69,16 @@ bool WaitFor(int fd, short events, Clock::time_point deadline) {
             return true;
         }
         // POLLHUP or POLLERR without data: nothing will come before the deadline.
-        poll(nullptr, 0, MillisecondsUntil(deadline));
+        SleepUntil(deadline);
         return false;
     }
 }
 
 }  // namespace
 
-SerialPort::~SerialPort() { Close(); }
+SerialPort::~SerialPort() {
+    Close();
+}
 
 bool SerialPort::Open(const char* devicePath) {
     int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -143,22 +152,34 @@ std::uint32_t SerialPort::Read(void* buffer, std::uint32_t count) {
         return 0;
     }
     int fd = AsFd(Handle);
-    auto deadline = Clock::now() + std::chrono::milliseconds(Timeouts.ReadTotalTimeoutConstant +
-                                                             static_cast<std::uint64_t>(
-                                                                 Timeouts.ReadTotalTimeoutMultiplier) *
-                                                                 count);
+    auto deadline =
+        Clock::now() + std::chrono::milliseconds(
+                           Timeouts.ReadTotalTimeoutConstant +
+                           static_cast<std::uint64_t>(Timeouts.ReadTotalTimeoutMultiplier) * count);
     auto* bytes = static_cast<unsigned char*>(buffer);
     std::uint32_t done = 0;
+    // In raw mode an empty line reads as 0 bytes, so only a read that finds nothing right
+    // after poll reported the line readable is a hang-up.
+    bool readable = false;
     while (done < count) {
         ssize_t n = read(fd, bytes + done, count - done);
         if (n > 0) {
             done += static_cast<std::uint32_t>(n);
+            readable = false;
             continue;
         }
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (!WaitFor(fd, POLLIN, deadline)) {
+        if ((n == 0 && readable) || (n < 0 && errno != EAGAIN)) {
+            // The other end hung up: poll reports the line readable at once and every read
+            // finds nothing, for ever. The rest of the time-out passes as on a silent line
+            // instead of in a busy loop.
+            SleepUntil(deadline);
+            break;
+        }
+        readable = WaitFor(fd, POLLIN, deadline);
+        if (!readable) {
             break;
         }
     }
@@ -170,10 +191,10 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
         return 0;
     }
     int fd = AsFd(Handle);
-    auto deadline = Clock::now() + std::chrono::milliseconds(Timeouts.WriteTotalTimeoutConstant +
-                                                             static_cast<std::uint64_t>(
-                                                                 Timeouts.WriteTotalTimeoutMultiplier) *
-                                                                 count);
+    auto deadline = Clock::now() +
+                    std::chrono::milliseconds(
+                        Timeouts.WriteTotalTimeoutConstant +
+                        static_cast<std::uint64_t>(Timeouts.WriteTotalTimeoutMultiplier) * count);
     const auto* bytes = static_cast<const unsigned char*>(buffer);
     std::uint32_t done = 0;
     while (done < count) {
@@ -208,6 +229,6 @@ void SerialPort::Purge(std::uint32_t flags) {
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {
     int n = std::strchr(portName, '/') != nullptr ? std::snprintf(path, size, "%s", portName)
-                                                   : std::snprintf(path, size, "/dev/%s", portName);
+                                                  : std::snprintf(path, size, "/dev/%s", portName);
     return n >= 0 && static_cast<std::size_t>(n) < size;
 }

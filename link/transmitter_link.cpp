@@ -2,6 +2,7 @@
 #include "link/transmitter_link.h"
 
 #include <cstring>
+#include <thread>
 
 #include "link/wire_value.h"
 
@@ -65,7 +66,22 @@ void TransmitterLink::SendFrame(std::uint8_t command, std::uint8_t length) {
         sum += Frame[i];
     }
     Frame[3 + length] = static_cast<std::uint8_t>(256 - sum % 256);
+    ClearLine();
     Port->Write(Frame, 4u + length);
+    RequestSent = Clock::now();
+}
+
+void TransmitterLink::ClearLine() {
+    // A closed port hears nothing; the window still applies should it open again in time.
+    if (!Port->IsOpen()) {
+        return;
+    }
+    if (ReplyOutstanding) {
+        // Bytes of the late reply that arrive during the wait are discarded with the rest.
+        std::this_thread::sleep_until(RequestSent + LateReplyWindow);
+        ReplyOutstanding = false;
+    }
+    Port->Purge(PurgeRxClear);
 }
 
 // Reads until want bytes arrived or a read brings none; returns how many are still missing.
@@ -82,6 +98,10 @@ std::uint32_t TransmitterLink::ReceiveBytes(std::uint8_t* position, std::uint32_
 }
 
 bool TransmitterLink::ReceiveFrame(std::uint8_t expected) {
+    // Until a reply ends where its header says, the rest of it, or all of it, may still come.
+    if (Port->IsOpen()) {
+        ReplyOutstanding = true;
+    }
     std::uint32_t received = 2 - ReceiveBytes(Frame, 2);
     if (received < 2) {
         return false;
@@ -95,6 +115,7 @@ bool TransmitterLink::ReceiveFrame(std::uint8_t expected) {
         }
         received += want;
         whole = true;
+        ReplyOutstanding = false;
     }
     unsigned sum = 0;
     for (std::uint32_t i = 0; i < received; ++i) {

@@ -1,6 +1,7 @@
 // The transmitter over the serial line: frame protocol, typed exchanges and command set.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "link/serial_port.h"
@@ -24,7 +25,13 @@ class TransmitterLink : public Transmitter {
     void Close();
     bool IsOpen() const { return Port->IsOpen(); }
 
-    // The frame protocol: the request's data are already at Frame[3].
+    // A reply may come this long after its request, time-out or not. Replies carry no command
+    // code, so one that comes later than the time-out must never meet the next request.
+    static constexpr std::chrono::milliseconds LateReplyWindow{500};
+
+    // The frame protocol: the request's data are already at Frame[3]. Whatever is waiting in
+    // the input is discarded first, and after an exchange whose reply did not end as
+    // announced the request waits until that exchange's late-reply window has passed.
     void SendFrame(std::uint8_t command, std::uint8_t length);
     // True when a well-formed reply with exactly `expected` data bytes arrived; they are then
     // at Frame[2].
@@ -82,11 +89,18 @@ class TransmitterLink : public Transmitter {
     const std::uint8_t* FrameBytes() const { return Frame; }
 
   private:
+    using Clock = std::chrono::steady_clock;
+
     std::uint32_t ReceiveBytes(std::uint8_t* position, std::uint32_t want);
+    // Waits out the late-reply window of an unfinished exchange and empties the input.
+    void ClearLine();
 
     std::uint8_t Frame[64] = {};
     // Eight data bytes of the last identity reply; the rest stays zero as the terminator.
     char Identity[16] = {};
     SerialPort* Port = nullptr;
     std::uint16_t FirmwareVersion = 0;
+    // When the last request went out, and whether its reply may still be on its way.
+    Clock::time_point RequestSent{};
+    bool ReplyOutstanding = false;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Measures the link against the simulator: exchanges per second with no pacing, and the
-# connect sequence at 9600 baud against its wire time. Prints figures; asserts nothing.
+# Measures the link against the simulator: exchanges per second with no pacing, the connect
+# sequence at 9600 baud against its wire time, and what one time-out costs the caller.
+# Prints figures; asserts nothing.
 #   bench-link.sh [NATIVE_BUILD_DIR]                         natively (default build/native)
 #   bench-link.sh --wine WINDOWS_BUILD_DIR [NATIVE_BUILD_DIR]  the Windows build under Wine
 # The needed targets (qx7sim, qx7-link-bench) are built first.
@@ -60,6 +61,7 @@ run_wine() {
 if [ -z "$windows_build" ]; then
     run_native "no pacing, no delay" "exchanges 5000"
     run_native "9600 baud pacing, no delay" "connect 20" --pace
+    run_native "9600 baud pacing, every resistance unanswered" "timeouts 10" --pace --fault 'silent on 38'
 else
     cmake --build "$windows_build" -j2 --target qx7-link-bench >/dev/null
     arch=win32
@@ -68,4 +70,5 @@ else
     "$root/scripts/wine-env.sh" start "$wine_dir" "$arch" >/dev/null
     run_wine "no pacing, no delay" "exchanges 2000"
     run_wine "9600 baud pacing, no delay" "connect 20" --pace
+    run_wine "9600 baud pacing, every resistance unanswered" "timeouts 10" --pace --fault 'silent on 38'
 fi

@@ -39,9 +39,13 @@ bool Connect(TransmitterLink& link) {
 }
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: qx7-link-bench PORT exchanges N   (N byte reads, as fast as possible)\n"
-                 "       qx7-link-bench PORT connect N     (N connect sequences, timed)\n");
+    std::fprintf(
+        stderr,
+        "usage: qx7-link-bench PORT exchanges N   (N byte reads, as fast as possible)\n"
+        "       qx7-link-bench PORT connect N     (N connect sequences, timed)\n"
+        "       qx7-link-bench PORT timeouts N    (N unanswered reads, each followed\n"
+        "                                          by an answered one; run the\n"
+        "                                          simulator with --fault 'silent on 38')\n");
     return 2;
 }
 
@@ -96,6 +100,29 @@ int main(int argc, char** argv) {
             "mean %.1f ms (%+.1f %%), worst %.1f ms, %d failed\n",
             bytes, wire, count, best, mean, (mean / wire - 1) * 100, worst, failed);
         return failed == 0 ? 0 : 1;
+    }
+    if (std::strcmp(argv[2], "timeouts") == 0) {
+        // An unanswered read and the answered one after it, against an answered pair: the
+        // difference is what one time-out costs the caller, waiting included.
+        float value = 0;
+        int wrong = 0;
+        auto start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            wrong += link.ReadResistance(value) ? 1 : 0;
+            wrong += link.ReadTemperature(value) ? 0 : 1;
+        }
+        double pair = MillisecondsSince(start) / count;
+        start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            wrong += link.ReadTemperature(value) ? 0 : 1;
+            wrong += link.ReadTemperature(value) ? 0 : 1;
+        }
+        double answered = MillisecondsSince(start) / count;
+        std::printf(
+            "one time-out costs %.1f ms (a failed and an answered read %.1f ms, two "
+            "answered reads %.1f ms), %d unexpected results\n",
+            pair - answered, pair, answered, wrong);
+        return wrong == 0 ? 0 : 1;
     }
     return Usage();
 }

@@ -210,6 +210,7 @@ void SimulatorEngine::Reset() {
     Random.seed(1);
     Faults.clear();
     DelayMs = 0;
+    Late = -1;
     Baud = 0;
 }
 
@@ -364,9 +365,29 @@ bool SimulatorEngine::ParseCodes(const std::string& list, std::uint64_t& codes,
     return true;
 }
 
+bool SimulatorEngine::ParseLateness(const std::string& word, Fault& fault) {
+    auto dash = word.find('-');
+    long long low = 0;
+    long long high = 0;
+    bool ok = false;
+    if (dash == std::string::npos) {
+        ok = ParseInteger(word, low);
+        high = low;
+    } else {
+        ok = ParseInteger(word.substr(0, dash), low) && ParseInteger(word.substr(dash + 1), high);
+    }
+    // A minute is far beyond any time-out a client could wait.
+    if (!ok || low < 0 || high < low || high > 60000) {
+        return false;
+    }
+    fault.LateMin = static_cast<int>(low);
+    fault.LateMax = static_cast<int>(high);
+    return true;
+}
+
 bool SimulatorEngine::ApplyFault(const std::vector<std::string>& words, std::string& error) {
     if (words.size() < 2) {
-        error = "fault needs a kind: silent, checksum, truncate, length, pattern or raw";
+        error = "fault needs a kind: silent, checksum, truncate, length, pattern, raw or late";
         return false;
     }
     static const struct {
@@ -374,8 +395,9 @@ bool SimulatorEngine::ApplyFault(const std::vector<std::string>& words, std::str
         FaultKind What;
     } Names[] = {{"silent", FaultKind::Silent},     {"checksum", FaultKind::Checksum},
                  {"truncate", FaultKind::Truncate}, {"length", FaultKind::Length},
-                 {"pattern", FaultKind::Pattern},   {"raw", FaultKind::Raw}};
-    Fault fault = {FaultKind::Silent, {}, ~std::uint64_t{0}, -1, 0, 0};
+                 {"pattern", FaultKind::Pattern},   {"raw", FaultKind::Raw},
+                 {"late", FaultKind::Late}};
+    Fault fault = {FaultKind::Silent, {}, 0, 0, ~std::uint64_t{0}, -1, 0, 0};
     bool known = false;
     for (const auto& kind : Names) {
         if (words[1] == kind.Name) {
@@ -399,6 +421,13 @@ bool SimulatorEngine::ApplyFault(const std::vector<std::string>& words, std::str
             return false;
         }
         i = end;
+    }
+    if (fault.What == FaultKind::Late && !ParseLateness(i < words.size() ? words[i] : "", fault)) {
+        error = "fault late takes milliseconds, MS or MIN-MAX";
+        return false;
+    }
+    if (fault.What == FaultKind::Late) {
+        ++i;
     }
     for (; i < words.size(); i += 2) {
         if (i + 1 >= words.size()) {
@@ -615,6 +644,13 @@ void SimulatorEngine::ApplyFaults(std::uint8_t code, std::vector<std::uint8_t>& 
             case FaultKind::Raw:
                 reply = fault.Raw;
                 break;
+            case FaultKind::Late:
+                Late = fault.LateMin;
+                if (fault.LateMax > fault.LateMin) {
+                    std::uniform_int_distribution<int> spread(fault.LateMin, fault.LateMax);
+                    Late = spread(Random);
+                }
+                break;
         }
         return;
     }
@@ -622,6 +658,7 @@ void SimulatorEngine::ApplyFaults(std::uint8_t code, std::vector<std::uint8_t>& 
 
 bool SimulatorEngine::Respond(const std::vector<std::uint8_t>& request,
                               std::vector<std::uint8_t>& reply) {
+    Late = -1;
     if (request.size() < 4 || request[0] != 0x01 ||
         request.size() != static_cast<std::size_t>(request[2]) + 4) {
         return false;

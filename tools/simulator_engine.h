@@ -25,6 +25,9 @@ class SimulatorEngine {
     // How long the shell waits before the first byte of a reply, and the time one byte takes
     // on the wire (0 when the line is not paced).
     int ReplyDelayMs() const { return DelayMs; }
+    // When a late fault applied to the last reply Respond gave: how many milliseconds after
+    // its request that reply leaves, in place of the delay. -1 otherwise.
+    int LateMs() const { return Late; }
     long ByteTimeNs() const { return Baud > 0 ? 10L * 1000000000L / Baud : 0; }
 
     // The stored data of a command as the transmitter would send it (tests look at it).
@@ -32,11 +35,13 @@ class SimulatorEngine {
 
   private:
     enum class Kind { None, Byte, Word, Int32, Float, Date, Text8, Coeff5, Live };
-    enum class FaultKind { Silent, Checksum, Truncate, Length, Pattern, Raw };
+    enum class FaultKind { Silent, Checksum, Truncate, Length, Pattern, Raw, Late };
 
     struct Fault {
         FaultKind What;
         std::vector<std::uint8_t> Raw;
+        int LateMin;  // a late reply leaves LateMin..LateMax ms after its request
+        int LateMax;
         std::uint64_t Codes;  // bit per command code
         long Remaining;       // -1: without limit
         long Every;           // 0: every matching reply
@@ -57,6 +62,8 @@ class SimulatorEngine {
     void Reset();
     bool ApplySet(const std::string& key, const std::string& value, std::string& error);
     bool ApplyFault(const std::vector<std::string>& words, std::string& error);
+    // "MS" or "MIN-MAX" into the fault's range of lateness.
+    static bool ParseLateness(const std::string& word, Fault& fault);
     bool ParseCodes(const std::string& list, std::uint64_t& codes, std::string& error) const;
     bool Encode(const std::string& key, const std::string& value, std::uint8_t& code,
                 std::vector<std::uint8_t>& data, std::string& error) const;
@@ -85,5 +92,6 @@ class SimulatorEngine {
     std::mt19937 Random;
     std::vector<Fault> Faults;
     int DelayMs = 0;
+    int Late = -1;
     long Baud = 0;
 };

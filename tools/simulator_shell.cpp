@@ -30,6 +30,46 @@ timespec AsTimespec(long long ns) {
     return t;
 }
 
+int BaudOf(speed_t speed) {
+    switch (speed) {
+        case B1200:
+            return 1200;
+        case B2400:
+            return 2400;
+        case B4800:
+            return 4800;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        default:
+            return 0;
+    }
+}
+
+// "speed 9600 data 8 parity none stop 1 rtscts off xon off xoff off": the settings a serial
+// line would run with, as the client set them.
+std::string LineSettingsText(const termios& t) {
+    tcflag_t size = t.c_cflag & CSIZE;
+    int data = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
+    const char* parity = (t.c_cflag & PARENB) == 0   ? "none"
+                         : (t.c_cflag & PARODD) != 0 ? "odd"
+                                                     : "even";
+    auto onOff = [](bool on) { return on ? "on" : "off"; };
+    char text[160];
+    std::snprintf(text, sizeof text, "speed %d data %d parity %s stop %d rtscts %s xon %s xoff %s",
+                  BaudOf(cfgetospeed(&t)), data, parity, (t.c_cflag & CSTOPB) != 0 ? 2 : 1,
+                  onOff((t.c_cflag & CRTSCTS) != 0), onOff((t.c_iflag & IXON) != 0),
+                  onOff((t.c_iflag & IXOFF) != 0));
+    return text;
+}
+
 }  // namespace
 
 SimulatorShell::~SimulatorShell() {
@@ -138,10 +178,43 @@ void SimulatorShell::ReadControl() {
         std::string line = ControlText.substr(0, end);
         ControlText.erase(0, end + 1);
         std::string error;
-        if (!Engine.Apply(line, error)) {
+        // The terminal is the shell's, so its report is answered here, not by the engine.
+        bool ok = line.rfind("report", 0) == 0 ? Report(line, error) : Engine.Apply(line, error);
+        if (!ok) {
             std::fprintf(stderr, "qx7sim: control: %s\n", error.c_str());
         }
     }
+}
+
+bool SimulatorShell::Report(const std::string& line, std::string& error) const {
+    char what[16] = {};
+    char path[4096] = {};
+    if (std::sscanf(line.c_str(), "report %15s %4095[^\n]", what, path) != 2 ||
+        std::strcmp(what, "line") != 0) {
+        error = "report takes: line FILE";
+        return false;
+    }
+    // On Linux the master side answers with the settings the client gave the slave side.
+    termios t;
+    if (tcgetattr(Master, &t) != 0) {
+        error = std::string("cannot read the terminal settings: ") + std::strerror(errno);
+        return false;
+    }
+    std::string text = LineSettingsText(t);
+    // Written under another name and renamed, so a reader never sees half a report.
+    std::string part = std::string(path) + ".part";
+    std::FILE* out = std::fopen(part.c_str(), "w");
+    if (out == nullptr) {
+        error = "cannot write " + part + ": " + std::strerror(errno);
+        return false;
+    }
+    std::fprintf(out, "%s\n", text.c_str());
+    std::fclose(out);
+    if (std::rename(part.c_str(), path) != 0) {
+        error = std::string("cannot write ") + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 void SimulatorShell::Hangup() {
@@ -195,7 +268,8 @@ void SimulatorShell::Answer(const Request& request, Nanoseconds now) {
         // The reply follows the request on the wire, however late this loop woke up to
         // answer it: the bytes already due leave at once and the pace catches up.
         Nanoseconds start = request.Ready > LineFree ? request.Ready : LineFree;
-        ReplyStart = start + static_cast<Nanoseconds>(Engine.ReplyDelayMs()) * 1'000'000;
+        int delayMs = Engine.LateMs() >= 0 ? Engine.LateMs() : Engine.ReplyDelayMs();
+        ReplyStart = start + static_cast<Nanoseconds>(delayMs) * 1'000'000;
         LineFree = ReplyStart + static_cast<Nanoseconds>(Reply.size()) * Engine.ByteTimeNs();
     }
 }

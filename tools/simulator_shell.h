@@ -36,6 +36,8 @@ class SimulatorShell {
 
     Nanoseconds Now() const;
     void ReadControl();
+    // "report line FILE": writes the terminal's line settings, as the client set them, to FILE.
+    bool Report(const std::string& line, std::string& error) const;
     void ReadLine(Nanoseconds now);
     void Answer(const Request& request, Nanoseconds now);
     void SendDue(Nanoseconds now);

@@ -18,19 +18,29 @@ std::vector<std::string> Names(const PortList& ports) {
     return names;
 }
 
+struct MapValue {
+    std::string Name;
+    std::string Data;
+    // Some drivers store the port name without its NUL. Wine completes a string value with
+    // its NUL when it enumerates it, so such a name is stored as bare bytes here: they reach
+    // the list as an unterminated string does on Windows, with their length as data size.
+    bool Terminated = true;
+};
+
 // Replaces the device map with the given value names and data. Wine fills the map again when
 // its server starts, so nothing here outlives the test run.
-void WriteMap(const std::vector<std::pair<std::string, std::string>>& values) {
+void WriteMap(const std::vector<MapValue>& values) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, MapKey);
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, MapKey, 0, nullptr, REG_OPTION_VOLATILE,
                               KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    for (const auto& [name, data] : values) {
-        ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, REG_SZ,
-                                 reinterpret_cast<const BYTE*>(data.c_str()),
-                                 static_cast<DWORD>(data.size() + 1)),
-                  ERROR_SUCCESS);
+    for (const auto& value : values) {
+        ASSERT_EQ(
+            RegSetValueExA(key, value.Name.c_str(), 0, value.Terminated ? REG_SZ : REG_BINARY,
+                           reinterpret_cast<const BYTE*>(value.Data.c_str()),
+                           static_cast<DWORD>(value.Data.size() + (value.Terminated ? 1 : 0))),
+            ERROR_SUCCESS);
     }
     RegCloseKey(key);
 }
@@ -58,6 +68,15 @@ TEST(PortListFromRegistry, LeavesOutNamesTheMainWindowCannotOpen) {
               {"\\Device\\Serial3", ""},
               {std::string(80, 'n'), "COM5"}});  // a value name longer than 63
     EXPECT_EQ(BuiltNames(), (std::vector<std::string>{"COM1", "COM1234"}));
+}
+
+TEST(PortListFromRegistry, NamesStoredWithoutTheirNulAreListedUpToSevenCharacters) {
+    WriteMap({{"\\Device\\Serial0", "COM3", false},
+              {"\\Device\\Serial1", "COM4567", false},
+              {"\\Device\\Serial2", "COM12345", false},  // eight characters
+              {"\\Device\\Serial3", "", false},
+              {"\\Device\\Serial4", "COM2"}});
+    EXPECT_EQ(BuiltNames(), (std::vector<std::string>{"COM2", "COM3", "COM4567"}));
 }
 
 TEST(PortListFromRegistry, MissingMapGivesAnEmptyList) {

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -222,6 +224,33 @@ TEST_F(EngineTest, RefusesLinesItDoesNotUnderstandAndKeepsItsState) {
     EXPECT_EQ(Ask(58), (Bytes{0x06, 0x04, 0, 0, 0, 0, 0xF6}));
     EXPECT_TRUE(Engine.Apply("  # a comment", error));
     EXPECT_TRUE(Engine.Apply("", error));
+}
+
+TEST_F(EngineTest, ALateReplyIsTheValidReplyHeldBackForItsLatenessOrARandomOneInARange) {
+    Apply("delay 30");
+    Apply("fault late 300 on offset times 1");
+    EXPECT_EQ(Ask(58), (Bytes{0x06, 0x04, 0, 0, 0, 0, 0xF6}));
+    EXPECT_EQ(Engine.LateMs(), 300);
+    Ask(58);
+    EXPECT_EQ(Engine.LateMs(), -1) << "on time again: the delay applies";
+
+    Apply("fault late 210-450 on 38,39");
+    std::vector<int> lateness;
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_EQ(Ask(static_cast<std::uint8_t>(38 + i % 2)).size(), 7u);
+        lateness.push_back(Engine.LateMs());
+    }
+    EXPECT_GE(*std::min_element(lateness.begin(), lateness.end()), 210);
+    EXPECT_LE(*std::max_element(lateness.begin(), lateness.end()), 450);
+    EXPECT_GT(std::set<int>(lateness.begin(), lateness.end()).size(), 50u) << "spread out";
+    Ask(40);
+    EXPECT_EQ(Engine.LateMs(), -1);
+
+    std::string error;
+    for (const char* line : {"fault late", "fault late soon", "fault late 450-210", "fault late -5",
+                             "fault late 100 on 99"}) {
+        EXPECT_FALSE(Engine.Apply(line, error)) << line;
+    }
 }
 
 TEST_F(EngineTest, PacingAndDelayAreSettings) {

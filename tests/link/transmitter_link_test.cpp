@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/simulator_process.h"
@@ -93,12 +97,13 @@ TEST_F(LinkTest, AReplyIsMatchedToItsRequestOnlyByItsLength) {
 }
 
 TEST_F(LinkTest, AReplyWithAWrongStartByteIsRejectedAfterItsFirstTwoBytes) {
-    // The header sums to 0, so nothing is purged and the rest is still on the line.
+    // The header sums to 0, so nothing is purged and the rest, a well-formed reply, is still
+    // on the line; the next exchange must not take it for its own.
     Control("fault raw 15 EB 06 01 09 F0 on 62 times 1");
     std::uint8_t damping = 0;
     EXPECT_FALSE(Link.ReadInputDamping(damping));
     ASSERT_TRUE(Link.ReadInputDamping(damping));
-    EXPECT_EQ(damping, 9);
+    EXPECT_EQ(damping, 5);
 }
 
 TEST_F(LinkTest, AWrongHeaderThatDoesNotSumToZeroIsPurgedWithTheRestOfTheReply) {
@@ -126,6 +131,37 @@ TEST_F(LinkTest, SilenceCostsOneReadTimeOutAndLeavesTheValueAndTheLinkAlone) {
     EXPECT_EQ(ohm, 42.0f);
     EXPECT_TRUE(Link.ReadResistance(ohm));
     EXPECT_NEAR(ohm, 109.734657f, 0.001f);
+}
+
+TEST_F(LinkTest, AReplyLaterThanTheTimeOutIsNeverTakenForTheNextRequestsReply) {
+    // Four settings of one reply length, each with a value of its own.
+    Control("set range_min 1");
+    Control("set range_max 2");
+    Control("set offset 3");
+    Control("set sensitivity 4");
+    const std::vector<std::pair<bool (TransmitterLink::*)(float&), float>> reads = {
+        {&TransmitterLink::ReadRangeMin, 1.0f},
+        {&TransmitterLink::ReadRangeMax, 2.0f},
+        {&TransmitterLink::ReadOffset, 3.0f},
+        {&TransmitterLink::ReadSensitivity, 4.0f}};
+    for (int late : {210, 330, 450}) {
+        SCOPED_TRACE("offset late by " + std::to_string(late) + " ms");
+        Control("fault late " + std::to_string(late) + " on offset times 1");
+        std::vector<bool> answered;
+        for (int round = 0; round < 2; ++round) {
+            for (const auto& [read, value] : reads) {
+                float got = -1.0f;
+                answered.push_back((Link.*read)(got));
+                if (answered.back()) {
+                    EXPECT_EQ(got, value);
+                } else {
+                    EXPECT_EQ(got, -1.0f);
+                }
+            }
+        }
+        // Only the late read fails; the one after it finds the line empty of the stale reply.
+        EXPECT_EQ(answered, (std::vector<bool>{true, true, false, true, true, true, true, true}));
+    }
 }
 
 TEST_F(LinkTest, AReplyThatStopsHalfWayFailsAfterOneTimeOutWithItsBytesInTheFrame) {
@@ -223,6 +259,40 @@ TEST_F(LinkTest, TheFirmwareVersionIsCopiedOutEvenWhenItsReadFails) {
     version = 0x9999;
     EXPECT_FALSE(Link.ReadFirmwareVersion(version));
     EXPECT_EQ(version, 0x0103);
+}
+
+TEST(SerialPortLine, AReadOnALineWhoseOtherEndWentAwayReturnsWithNothingRead) {
+    SimulatorProcess simulator;
+    ASSERT_TRUE(simulator.IsRunning());
+    char path[256];
+    ASSERT_TRUE(SerialPort::DevicePath(simulator.DevicePath().c_str(), path, sizeof path));
+    // Shared with the reader, which outlives this test if a read never returns.
+    std::shared_ptr<SerialPort> port(new SerialPort, [](SerialPort* p) { p->Free(); });
+    ASSERT_TRUE(port->Open(path));
+    ASSERT_TRUE(port->SetTimeouts(LineSettings::Timeouts));
+
+    auto gone = std::make_shared<std::atomic<bool>>(false);
+    auto last = std::make_shared<std::promise<std::uint32_t>>();
+    std::future<std::uint32_t> lastRead = last->get_future();
+    // Reads on while the simulator goes, then once more on the dead line.
+    std::thread reader([port, gone, last] {
+        std::uint8_t bytes[8];
+        bool after = false;
+        std::uint32_t got = 0;
+        do {
+            after = *gone;
+            got = port->Read(bytes, sizeof bytes);
+        } while (!after);
+        last->set_value(got);
+    });
+    simulator.Stop();
+    *gone = true;
+    if (lastRead.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        reader.detach();
+        FAIL() << "a read on the hung-up line does not return";
+    }
+    reader.join();
+    EXPECT_EQ(lastRead.get(), 0u);
 }
 
 // One row per accessor: the request it must send and what it must give back.

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "link/serial_port.h"
 #include "link/transmitter_link.h"
@@ -58,6 +61,41 @@ std::string LastLoggedFrame() {
     }
     std::string line = text.substr(text.rfind('\n') + 1);
     return line.substr(line.find(' ') + 1);
+}
+
+// The simulator's report of its terminal's line settings (tools/README.md), written beside
+// its log and read back through the Z: drive.
+std::string ReportedLineSettings() {
+    const char* log = std::getenv("QX7_SIM_LOG");
+    if (log == nullptr) {
+        return "";
+    }
+    std::string path = log;
+    path = path.substr(0, path.rfind('\\') + 1) + "line.txt";
+    std::string linuxPath = path.substr(2);  // Z: is the Linux root
+    std::replace(linuxPath.begin(), linuxPath.end(), '\\', '/');
+    DeleteFileA(path.c_str());
+    if (!Control("report line " + linuxPath)) {
+        return "";
+    }
+    // The report appears whole (written aside, then renamed) once the simulator has read the
+    // line; ten seconds is far beyond that.
+    for (int i = 0; i < 1000; ++i) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            char buffer[256];
+            DWORD n = 0;
+            std::string text;
+            if (ReadFile(file, buffer, sizeof buffer, &n, nullptr) != 0) {
+                text.assign(buffer, n);
+            }
+            CloseHandle(file);
+            return text.substr(0, text.find('\n'));
+        }
+        Sleep(10);
+    }
+    return "";
 }
 
 class PortTest : public ::testing::Test {
@@ -168,6 +206,56 @@ TEST_F(WineLinkTest, SilenceFailsAfterOneTimeOutAndTheNextExchangeWorks) {
     EXPECT_GE(GetTickCount() - start, 150u);
     EXPECT_EQ(ohm, 1.0f);
     EXPECT_TRUE(Link.ReadResistance(ohm));
+}
+
+TEST_F(WineLinkTest, AReplyLaterThanTheTimeOutIsNeverTakenForTheNextRequestsReply) {
+    for (const char* setting :
+         {"set range_min 1", "set range_max 2", "set offset 3", "set sensitivity 4"}) {
+        ASSERT_TRUE(Control(setting));
+    }
+    const std::vector<std::pair<bool (TransmitterLink::*)(float&), float>> reads = {
+        {&TransmitterLink::ReadRangeMin, 1.0f},
+        {&TransmitterLink::ReadRangeMax, 2.0f},
+        {&TransmitterLink::ReadOffset, 3.0f},
+        {&TransmitterLink::ReadSensitivity, 4.0f}};
+    for (int late : {210, 330, 450}) {
+        SCOPED_TRACE("offset late by " + std::to_string(late) + " ms");
+        ASSERT_TRUE(Control("fault late " + std::to_string(late) + " on offset times 1"));
+        std::vector<bool> answered;
+        for (int round = 0; round < 2; ++round) {
+            for (const auto& [read, value] : reads) {
+                float got = -1.0f;
+                answered.push_back((Link.*read)(got));
+                if (answered.back()) {
+                    EXPECT_EQ(got, value);
+                } else {
+                    EXPECT_EQ(got, -1.0f);
+                }
+            }
+        }
+        EXPECT_EQ(answered, (std::vector<bool>{true, true, false, true, true, true, true, true}));
+    }
+}
+
+TEST(WineLineSettings, TheLinkOpensThePortAt9600EightNoParityOneStopWithoutFlowControl) {
+    ASSERT_TRUE(Control("reset"));
+    char path[LineSettings::DevicePathSize] = {};
+    ASSERT_TRUE(SerialPort::DevicePath(TestPort(), path, sizeof path));
+    {
+        // Other settings first, so the report is seen to follow what the port is told:
+        // fBinary, fParity, fOutxCtsFlow, DTR on, fOutX, fInX, RTS handshake; 7E2 at 19200.
+        // A pseudo-terminal keeps 8 data bits without parity whatever it is told, so only
+        // the speed, the stop bits and the flow control can differ here.
+        SerialPort other;
+        ASSERT_TRUE(other.Open(path));
+        other.SetState(0x2317, 19200, 7, 2, 2);
+        EXPECT_EQ(ReportedLineSettings(),
+                  "speed 19200 data 8 parity none stop 2 rtscts on xon on xoff on");
+    }
+    TransmitterLink link;
+    ASSERT_TRUE(link.Open(TestPort()));
+    EXPECT_EQ(ReportedLineSettings(),
+              "speed 9600 data 8 parity none stop 1 rtscts off xon off xoff off");
 }
 
 TEST_F(WineLinkTest, AnEmptyPortNameKeepsThePortOpen) {

@@ -35,9 +35,10 @@ class SimulatorProcess {
     // The most recent request frame, or an empty one.
     std::vector<std::uint8_t> LastFrame() const;
 
-  private:
+    // Ends the simulator and waits for it; its pseudo-terminal goes with it.
     void Stop();
 
+  private:
     std::string Dir;
     std::string Link;
     std::string Log;

@@ -156,6 +156,30 @@ TEST_F(Connection, ATransmitterThatDoesNotAnswerItsIdentityIsLeftAtOnce) {
     EXPECT_EQ(line.Codes(), std::vector<int>{33}) << "the running poll finds the port closed";
 }
 
+TEST_F(Connection, ALateReplyInTheFirstReadingNeverShowsInTheNextField) {
+    // Offset and sensitivity, minimum and maximum: neighbours of one reply length.
+    for (const char* setting :
+         {"set offset 12.5", "set range_min 1", "set range_max 13",
+          "fault late 300 on offset times 1", "fault late 300 on range_min times 1"}) {
+        ASSERT_TRUE(Transmitter.Send(setting)) << setting;
+    }
+    LineWatch line;
+    line.Mark();
+    ASSERT_EQ(Choose("COM7"), Delivery::Handled);
+    ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 10000));
+    // (7 - 1) / (13 - 1) in per cent: the last field of the first reading.
+    ASSERT_TRUE(driver::WaitUntil([&] { return Text(place::Ratio) == "50.00"; }, 5000));
+
+    EXPECT_EQ(line.Codes(), kConnectRequests) << "each request once, none retried";
+    EXPECT_EQ(Text(place::Sensitivity), "-59.160");
+    EXPECT_EQ(Text(place::RangeMax), "13.00");
+    EXPECT_NE(Text(place::Offset), "12.500") << "the late offset came after its time-out";
+    EXPECT_NE(Text(place::RangeMin), "1.00");
+    EXPECT_EQ(Text(place::Identity), "QX7");
+    EXPECT_EQ(driver::ComboSelection(Program.Control(place::InputDampingBox)), 5);
+    EXPECT_EQ(driver::ComboSelection(Program.Control(place::TempDampingBox)), 3);
+}
+
 TEST_F(Connection, NoCoefficientsAreAskedForWhenTheSensorDegreeIsNotAnswered) {
     ASSERT_TRUE(Transmitter.Send("fault silent on 52 times 1"));
     LineWatch line;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,71 @@ TEST_F(LiveReading, AnUnansweredResistanceEndsThatReading) {
     const std::vector<int> codes = line.Codes();
     EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 6),
               (std::vector<int>{38, 38, 39, 40, 41, 42}));
+}
+
+// The texts of the five live fields, resistance first.
+using LiveTexts = std::vector<std::string>;
+const std::vector<size_t> kLiveFields = {place::Resistance, place::Temperature, place::Voltage,
+                                         place::MeasuredValue, place::Ratio};
+// At the simulator's start: a Pt100 at 25 degrees in pH 7, range 0 to 14.
+const LiveTexts kServedAtStart = {"109.73", "25.00", "0.000", "7.000", "50.00"};
+// After "set resistance 138.5" and "set ph 4": about 100 degrees in pH 4.
+const LiveTexts kServedHotInPh4 = {"138.50", "99.98", "222.115", "4.000", "28.57"};
+
+TEST_F(LiveReading, LateRepliesNeverShowInAnotherFieldAndOnTimeOnesCatchUpWithinTwoPolls) {
+    auto shown = [&] {
+        LiveTexts texts;
+        for (size_t field : kLiveFields) {
+            texts.push_back(Text(field));
+        }
+        return texts;
+    };
+    ASSERT_EQ(shown(), kServedAtStart);
+    // Lateness on both sides of the 200 ms time-out, so some replies come in time and some
+    // only after it.
+    ASSERT_TRUE(Transmitter.Send("fault late 0-450 on 38,39,40,41,42"));
+    ASSERT_EQ(ClickRead(), Delivery::Handled);
+    LineWatch line;
+    line.Mark();
+    const DWORD start = GetTickCount();
+    size_t samples = 0;
+    while (GetTickCount() - start < 30000) {
+        const LiveTexts texts = shown();
+        ++samples;
+        for (size_t i = 0; i < kLiveFields.size(); ++i) {
+            ASSERT_EQ(texts[i], kServedAtStart[i])
+                << "field #" << kLiveFields[i] + 1 << " after " << GetTickCount() - start << " ms";
+        }
+        Sleep(20);
+    }
+    EXPECT_GT(samples, 0u);
+    EXPECT_FALSE(line.Codes().empty()) << "the reading went on";
+
+    // On time again, and every value changed: each field may show the old value until a poll
+    // brings the new one, and never anything else.
+    ASSERT_TRUE(Transmitter.Send("clear"));
+    ASSERT_TRUE(Transmitter.Send("set resistance 138.5"));
+    ASSERT_TRUE(Transmitter.Send("set ph 4"));
+    line.Mark();
+    // Every request logged from here on is answered on time with the new values. A poll is
+    // over once the next one begins, and the first poll begun after the change is at most
+    // the second one since it.
+    const std::vector<int> onePollAndTheNext = {38, 39, 40, 41, 42, 38};
+    const DWORD changed = GetTickCount();
+    bool polled = false;
+    while (!polled && GetTickCount() - changed < 15000) {
+        const std::vector<int> codes = line.Codes();
+        polled = std::search(codes.begin(), codes.end(), onePollAndTheNext.begin(),
+                             onePollAndTheNext.end()) != codes.end();
+        const LiveTexts texts = shown();
+        for (size_t i = 0; i < kLiveFields.size(); ++i) {
+            ASSERT_TRUE(texts[i] == kServedAtStart[i] || texts[i] == kServedHotInPh4[i])
+                << "field #" << kLiveFields[i] + 1 << " shows " << texts[i];
+        }
+        Sleep(20);
+    }
+    ASSERT_TRUE(polled);
+    EXPECT_EQ(shown(), kServedHotInPh4);
 }
 
 TEST_F(LiveReading, ClosingTheWindowWhileReadingEndsTheProgramCleanly) {
