@@ -3,6 +3,7 @@
 // build; everything above talks to the line only through this class.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -53,6 +54,9 @@ public:
     std::uint32_t Read(void* buffer, std::uint32_t count);
     std::uint32_t Write(const void* buffer, std::uint32_t count);
     void Purge(std::uint32_t flags);
+    // Lets the line run on until the given moment, so that whatever is still on its way has
+    // arrived and can be purged.
+    void WaitUntil(std::chrono::steady_clock::time_point moment);
 
     bool IsOpen() const { return Handle != InvalidHandle; }
 

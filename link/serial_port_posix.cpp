@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "link/serial_port.h"
 
@@ -225,6 +226,10 @@ void SerialPort::Purge(std::uint32_t flags) {
     if (rx || tx) {
         tcflush(AsFd(Handle), rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH);
     }
+}
+
+void SerialPort::WaitUntil(std::chrono::steady_clock::time_point moment) {
+    std::this_thread::sleep_until(moment);
 }
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {

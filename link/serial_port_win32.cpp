@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "link/serial_port.h"
 
@@ -87,6 +88,10 @@ void SerialPort::Purge(std::uint32_t flags) {
         return;
     }
     PurgeComm(AsHandle(Handle), flags);
+}
+
+void SerialPort::WaitUntil(std::chrono::steady_clock::time_point moment) {
+    std::this_thread::sleep_until(moment);
 }
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {

@@ -2,7 +2,6 @@
 #include "link/transmitter_link.h"
 
 #include <cstring>
-#include <thread>
 
 #include "link/wire_value.h"
 
@@ -78,7 +77,7 @@ void TransmitterLink::ClearLine() {
     }
     if (ReplyOutstanding) {
         // Bytes of the late reply that arrive during the wait are discarded with the rest.
-        std::this_thread::sleep_until(RequestSent + LateReplyWindow);
+        Port->WaitUntil(RequestSent + LateReplyWindow);
         ReplyOutstanding = false;
     }
     Port->Purge(PurgeRxClear);
