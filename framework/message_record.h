@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 // Lives on the window procedure's stack for one call; Result is what the procedure returns.
 struct MessageRecord {
     HWND Receiver;
@@ -11,3 +13,11 @@ struct MessageRecord {
     LPARAM LParam;
     LRESULT Result;
 };
+
+// The shipped 32-bit program hands handlers five consecutive 32-bit fields; the 64-bit test
+// build widens the handle and the parameters.
+static_assert(sizeof(void*) != 4 || sizeof(MessageRecord) == 20, "five 32-bit fields");
+static_assert(sizeof(void*) != 4 ||
+                  (offsetof(MessageRecord, Message) == 4 && offsetof(MessageRecord, WParam) == 8 &&
+                   offsetof(MessageRecord, LParam) == 12 && offsetof(MessageRecord, Result) == 16),
+              "in their order");
