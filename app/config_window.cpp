@@ -118,10 +118,7 @@ ConfigWindow::~ConfigWindow() {
 void ConfigWindow::HandleMessage(MessageRecord& msg) {
     switch (msg.Message) {
         case WM_TIMER:
-            // While the calibration dialog samples, the line is its alone.
-            if (!DialogBusy) {
-                Poll();
-            }
+            OnTimer(msg);
             break;
         case WM_CTLCOLORSTATIC:
             OnCtlColorStatic(msg);
@@ -192,6 +189,13 @@ void ConfigWindow::SetupWindow() {
         std::snprintf(text, sizeof text, "%d", damping);
         InputDampingBox->AddString(text);
         TempDampingBox->AddString(text);
+    }
+}
+
+void ConfigWindow::OnTimer(MessageRecord&) {
+    // While the calibration dialog samples, the line is its alone.
+    if (!DialogBusy) {
+        Poll();
     }
 }
 
