@@ -5,6 +5,7 @@
 
 #include "app/dialogs/probe_calibration_dialog.h"
 #include "app/dialogs/probe_type_dialog.h"
+#include "app/ui_texts.h"
 #include "calibration/sensor_settings.h"
 #include "framework/application.h"
 #include "resources/resource_ids.h"
@@ -36,13 +37,6 @@ constexpr COLORREF Red = RGB(0xFF, 0x00, 0x00);
 constexpr COLORREF LightGrey = RGB(0xC0, 0xC0, 0xC0);
 
 constexpr char CompatibleIdentity[] = "QX7";
-// "Převodník není kompatibilní s tímto nástrojem."
-constexpr char IncompatibleText[] =
-    "P\xF8"
-    "evodn\xEDk nen\xED kompatibiln\xED s t\xEDmto n\xE1strojem.";
-constexpr char ResistanceFaultWord[] = "Porucha";
-// "Neplatná"
-constexpr char TemperatureFaultWord[] = "Neplatn\xE1";
 
 }  // namespace
 
@@ -51,72 +45,55 @@ ConfigWindow::ConfigWindow(const char* title) : Window(nullptr, title) {
     W = WindowWidth;
     H = WindowHeight;
 
-    AddLabel("Port", 485, 14, 30, 20);
+    AddLabel(UiText::Port, 485, 14, 30, 20);
     PortBox = new PortCombo(this, 525, 10, 85, 160, PortBoxId);
-    // "Převodník"
-    AddLabel(
-        "P\xF8"
-        "evodn\xEDk",
-        10, 12, 90, 18);
+    AddLabel(UiText::Transmitter, 10, 12, 90, 18);
     IdentityField = new ValueDisplay(this, "", 110, 10, 140, 20);
-    AddLabel("Firmware", 10, 37, 90, 18);
+    AddLabel(UiText::Firmware, 10, 37, 90, 18);
     FirmwareField = new ValueDisplay(this, "", 110, 35, 140, 20);
-    // "Výrobní číslo"
-    AddLabel("V\xFDrobn\xED \xE8\xEDslo", 10, 62, 90, 18);
+    AddLabel(UiText::SerialNumber, 10, 62, 90, 18);
     SerialNumberField = new ValueDisplay(this, "", 110, 60, 140, 20);
-    // "Výstup"
-    AddLabel("V\xFDstup", 10, 87, 90, 18);
+    AddLabel(UiText::Output, 10, 87, 90, 18);
     OutputField = new ValueDisplay(this, "", 110, 85, 140, 20);
-    AddLabel("Sonda", 10, 112, 90, 18);
+    AddLabel(UiText::Probe, 10, 112, 90, 18);
     ProbeField = new ValueDisplay(this, "", 110, 110, 140, 20);
-    new PushButton(this, "...", 260, 110, 32, 20, ProbeTypeButtonId);
-    AddLabel("Kalibrace", 10, 137, 90, 18);
+    new PushButton(this, UiText::MoreButton, 260, 110, 32, 20, ProbeTypeButtonId);
+    AddLabel(UiText::Calibration, 10, 137, 90, 18);
     CalibrationField = new ValueDisplay(this, "", 110, 135, 140, 20);
-    new PushButton(this, "...", 260, 135, 32, 20, CalibrationButtonId);
+    new PushButton(this, UiText::MoreButton, 260, 135, 32, 20, CalibrationButtonId);
 
-    new GroupBox(this, "Vstup", 10, 165, 210, 190, 0);
-    AddLabel("Offset", 20, 192, 60, 18);
+    new GroupBox(this, UiText::Input, 10, 165, 210, 190, 0);
+    AddLabel(UiText::Offset, 20, 192, 60, 18);
     OffsetField = new ValueDisplay(this, "", 130, 190, 80, 24);
-    AddLabel("Citlivost", 20, 222, 60, 18);
+    AddLabel(UiText::Sensitivity, 20, 222, 60, 18);
     SensitivityField = new ValueDisplay(this, "", 130, 220, 80, 24);
-    // "Tlumení"
-    AddLabel("Tlumen\xED", 20, 254, 60, 18);
+    AddLabel(UiText::Damping, 20, 254, 60, 18);
     InputDampingBox = MakeUnsortedList(130, 250, 80, 200, InputDampingBoxId);
-    AddLabel("Min", 20, 293, 35, 18);
+    AddLabel(UiText::RangeMin, 20, 293, 35, 18);
     RangeMinEdit = new ValueEdit(this, "", 65, 291, 80, 24, 0);
-    // "Zápis"
-    new PushButton(this, "Z\xE1pis", 155, 291, 55, 24, RangeMinButtonId);
-    AddLabel("Max", 20, 323, 35, 18);
+    new PushButton(this, UiText::WriteButton, 155, 291, 55, 24, RangeMinButtonId);
+    AddLabel(UiText::RangeMax, 20, 323, 35, 18);
     RangeMaxEdit = new ValueEdit(this, "", 65, 321, 80, 24, 0);
-    new PushButton(this, "Z\xE1pis", 155, 321, 55, 24, RangeMaxButtonId);
+    new PushButton(this, UiText::WriteButton, 155, 321, 55, 24, RangeMaxButtonId);
 
-    // "Teplotní kompenzace"
-    new GroupBox(this, "Teplotn\xED kompenzace", 230, 165, 160, 190, 0);
-    // "Čidlo"
-    AddLabel("\xC8idlo", 240, 192, 60, 16);
+    new GroupBox(this, UiText::TemperatureCompensation, 230, 165, 160, 190, 0);
+    AddLabel(UiText::Sensor, 240, 192, 60, 16);
     SensorBox = MakeUnsortedList(240, 215, 140, 200, SensorBoxId);
-    AddLabel("Tlumen\xED", 240, 247, 60, 16);
+    AddLabel(UiText::Damping, 240, 247, 60, 16);
     TempDampingBox = MakeUnsortedList(240, 270, 80, 200, TempDampingBoxId);
 
-    // "Interní hodnoty"
-    new GroupBox(this, "Intern\xED hodnoty", 400, 165, 210, 190, 0);
-    AddLabel("Odpor [Ohm]", 410, 192, 90, 18);
+    new GroupBox(this, UiText::InternalValues, 400, 165, 210, 190, 0);
+    AddLabel(UiText::Resistance, 410, 192, 90, 18);
     ResistanceField = new ValueDisplay(this, "", 510, 190, 90, 20);
-    // "Teplota [°C]"
-    AddLabel(
-        "Teplota [\xB0"
-        "C]",
-        410, 217, 90, 18);
+    AddLabel(UiText::Temperature, 410, 217, 90, 18);
     TemperatureField = new ValueDisplay(this, "", 510, 215, 90, 20);
-    // "Napětí [mV]"
-    AddLabel("Nap\xECt\xED [mV]", 410, 242, 90, 18);
+    AddLabel(UiText::Voltage, 410, 242, 90, 18);
     VoltageField = new ValueDisplay(this, "", 510, 240, 90, 20);
-    AddLabel("Hodnota", 410, 267, 90, 18);
+    AddLabel(UiText::MeasuredValue, 410, 267, 90, 18);
     MeasuredValueField = new ValueDisplay(this, "", 510, 265, 90, 20);
-    AddLabel("Ratio [%]", 410, 292, 90, 18);
+    AddLabel(UiText::Ratio, 410, 292, 90, 18);
     RatioField = new ValueDisplay(this, "", 510, 290, 90, 20);
-    // "Číst"
-    ReadCheck = new CheckBox(this, "\xC8\xEDst", 410, 325, 60, 20, ReadCheckId);
+    ReadCheck = new CheckBox(this, UiText::ReadCheck, 410, 325, 60, 20, ReadCheckId);
 
     // 0 on failure; the fault colours then fall back to the system's default brush.
     FaultBrush = CreateSolidBrush(Red);
@@ -141,10 +118,7 @@ ConfigWindow::~ConfigWindow() {
 void ConfigWindow::HandleMessage(MessageRecord& msg) {
     switch (msg.Message) {
         case WM_TIMER:
-            // While the calibration dialog samples, the line is its alone.
-            if (!DialogBusy) {
-                Poll();
-            }
+            OnTimer(msg);
             break;
         case WM_CTLCOLORSTATIC:
             OnCtlColorStatic(msg);
@@ -218,6 +192,13 @@ void ConfigWindow::SetupWindow() {
     }
 }
 
+void ConfigWindow::OnTimer(MessageRecord&) {
+    // While the calibration dialog samples, the line is its alone.
+    if (!DialogBusy) {
+        Poll();
+    }
+}
+
 void ConfigWindow::OnCtlColorStatic(MessageRecord& msg) {
     HDC dc = reinterpret_cast<HDC>(msg.WParam);
     HWND control = reinterpret_cast<HWND>(msg.LParam);
@@ -258,7 +239,7 @@ void ConfigWindow::Connect() {
         }
         Link->Close();
         if (identity != nullptr) {
-            MessageBoxA(Handle, IncompatibleText, caption, MB_OK | MB_ICONERROR);
+            MessageBoxA(Handle, UiText::IncompatibleTransmitter, caption, MB_OK | MB_ICONERROR);
         }
     }
     IdentityField->ClearText();
@@ -326,9 +307,9 @@ void ConfigWindow::Poll() {
     if (!Link->ReadResistance(value)) {
         return;
     }
-    ShowReading(ResistanceFault, ResistanceField, ResistanceFaultWord, 2, value);
+    ShowReading(ResistanceFault, ResistanceField, UiText::ResistanceFault, 2, value);
     if (Link->ReadTemperature(value)) {
-        ShowReading(TemperatureFault, TemperatureField, TemperatureFaultWord, 2, value);
+        ShowReading(TemperatureFault, TemperatureField, UiText::TemperatureFault, 2, value);
     }
     if (Link->ReadVoltage(value)) {
         VoltageField->SetFloat(3, value);

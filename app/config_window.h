@@ -25,13 +25,19 @@ class ConfigWindow : public Window {
     // the port) and the sensors.
     ~ConfigWindow() override;
 
+    // Message: WM_TIMER and WM_CTLCOLORSTATIC, then Window's.
     void HandleMessage(MessageRecord& msg) override;
+    // WM_COMMAND from a control: childId, and HIWORD(WParam) for the lists' selection changes.
     void DispatchChildNotify(MessageRecord& msg, UINT childId) override;
     void GetWindowClass(WNDCLASSA& windowClass) override;
     // Fills the sensor and damping lists; nothing is selected.
     void SetupWindow() override;
-    // WM_CTLCOLORSTATIC: light grey for every static, white on red for a faulty reading.
+    // WM_CTLCOLORSTATIC: WParam (the device context) and LParam (the control); light grey for
+    // every static, white on red for a faulty reading.
     virtual void OnCtlColorStatic(MessageRecord& msg);
+    // WM_TIMER: no field, as the poll timer is the window's only one; one poll unless the
+    // calibration dialog has the line.
+    virtual void OnTimer(MessageRecord& msg);
 
     // Opens the chosen port, checks the identity and reads every setting.
     void Connect();

@@ -2,8 +2,9 @@
 #include <windows.h>
 
 #include "app/config_application.h"
+#include "app/ui_texts.h"
 #include "framework/program.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    return RunProgram<ConfigApplication>("QX7 config");
+    return RunProgram<ConfigApplication>(UiText::ProgramName);
 }

@@ -1,7 +1,19 @@
 # Build helpers shared by every folder.
 
+# The compile options every target of the project gets.
 function(qx7_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    qx7_windows_1250(${target})
+endfunction()
+
+# Texts are written in UTF-8 and stored as Windows-1250 bytes, the code page of the program's
+# ANSI windows, as the resource script is. Only GCC converts: under clang (the fuzzers, which
+# read no text) they stay UTF-8.
+function(qx7_windows_1250 target)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        target_compile_options(${target} PRIVATE
+            $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8 -fexec-charset=CP1250>)
+    endif()
 endfunction()
 
 # A platform-free static library.

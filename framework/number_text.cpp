@@ -396,10 +396,10 @@ bool FormatDate(char* text, std::size_t size, std::uint32_t value) {
 
 const char* OutputKindName(std::uint8_t code) {
     static constexpr const char* Names[4] = {
-        "Pasivn\xED 4 a\x9E 20 mA", /* Pasivní 4 až 20 mA */
-        "Aktivn\xED 0 a\x9E 20 mA", /* Aktivní 0 až 20 mA */
-        "Aktivn\xED 0 a\x9E 5 V",   /* Aktivní 0 až 5 V */
-        "Aktivn\xED 0 a\x9E 10 V",  /* Aktivní 0 až 10 V */
+        "Pasivní 4 až 20 mA",
+        "Aktivní 0 až 20 mA",
+        "Aktivní 0 až 5 V",
+        "Aktivní 0 až 10 V",
     };
     return Names[code & 3];
 }

@@ -20,19 +20,38 @@ class Window : public WindowObject {
     // Destroys the window while this class's handlers still answer its last messages.
     ~Window() override;
 
+    // Defaults.
+    // Any message: Receiver, Message, WParam and LParam go to DefaultProc, whose answer
+    // becomes Result.
     void DefaultProcessing(MessageRecord& msg) override;
+
+    // Dispatch.
+    // Message: WM_CREATE, WM_MOVE, WM_SIZE, WM_PAINT and WM_SYSCOMMAND, then WindowObject's.
     void HandleMessage(MessageRecord& msg) override;
+
+    // Creation and lifetime: no message.
     int GetId() override;
     void GetWindowClass(WNDCLASSA& windowClass) override;
     bool Create() override;
+
+    // Handlers.
+    // WM_ACTIVATE: LOWORD(WParam); the focus is saved on leaving and restored on return.
     void OnActivate(MessageRecord& msg) override;
+
+    // Window's own operations, after WindowObject's.
+    // Creation: no message. Makes the window from the creation attributes under parentHandle.
     virtual void CreateHandle(HWND parentHandle);
     // Draws between BeginPaint and EndPaint; nothing here.
     virtual void Paint(PAINTSTRUCT& paint);
+    // WM_CREATE: no field.
     virtual void OnCreate(MessageRecord& msg);
+    // WM_PAINT: no field.
     virtual void OnPaint(MessageRecord& msg);
+    // WM_MOVE: no field; the placement is read back from the window.
     virtual void OnMove(MessageRecord& msg);
+    // WM_SIZE: WParam, the kind of sizing.
     virtual void OnSize(MessageRecord& msg);
+    // WM_SYSCOMMAND: WParam, the system command.
     virtual void OnSysCommand(MessageRecord& msg);
 
     void SaveFocus();

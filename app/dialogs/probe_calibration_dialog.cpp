@@ -1,5 +1,6 @@
 #include "app/dialogs/probe_calibration_dialog.h"
 
+#include "app/ui_texts.h"
 #include "calibration/calibration_state.h"
 #include "calibration/probe_kind.h"
 #include "resources/resource_ids.h"
@@ -25,12 +26,6 @@ constexpr int ProgressId = 116;
 
 constexpr UINT_PTR SamplingTimerId = 3;
 constexpr UINT SamplingPeriodMs = 550;
-
-// "Chyba kalibračních bodů."
-constexpr char PointsRefusedText[] =
-    "Chyba kalibra\xE8n\xED"
-    "ch bod\xF9.";
-constexpr char DialogCaption[] = "Kalibrace";
 
 }  // namespace
 
@@ -113,7 +108,7 @@ void ProbeCalibrationDialog::DispatchChildNotify(MessageRecord& msg, UINT childI
 void ProbeCalibrationDialog::SetupWindow() {
     ToolDialog::SetupWindow();
     if (!Calibration.Setup()) {
-        ProbeText->SetText("Chyba komunikace");
+        ProbeText->SetText(UiText::CommunicationError);
         return;
     }
     ProbeText->SetInputKind(Calibration.GetKind());
@@ -136,7 +131,7 @@ void ProbeCalibrationDialog::Ok(MessageRecord& msg) {
     }
     if (!Calibration.AcceptPoints()) {
         // The points stay as they are, so that one of them can be measured again.
-        MessageBoxA(Handle, PointsRefusedText, DialogCaption, MB_ICONERROR);
+        MessageBoxA(Handle, UiText::PointsRefused, UiText::Calibration, MB_ICONERROR);
         return;
     }
     Calibration.WriteCalibration(Calibration.ComputeCalibration());
@@ -243,7 +238,7 @@ void ProbeCalibrationDialog::GetPreset(std::int32_t point, bool& usePreset,
 
 void ProbeCalibrationDialog::ShowNoStandard(std::int32_t point) {
     const PointControls controls = ControlsOf(point);
-    controls.TemperatureText->SetText("Chyba");
+    controls.TemperatureText->SetText(UiText::NoStandard);
     controls.VoltageText->ClearText();
 }
 

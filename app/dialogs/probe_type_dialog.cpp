@@ -1,6 +1,9 @@
 #include "app/dialogs/probe_type_dialog.h"
 
+#include "app/ui_texts.h"
+#include "calibration/probe_kind.h"
 #include "calibration/probe_kind_defaults.h"
+#include "framework/number_text.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -19,12 +22,12 @@ void ProbeTypeDialog::SetupWindow() {
     ToolDialog::SetupWindow();
     std::uint8_t kind = 0;
     if (Link.ReadProbeKind(kind)) {
-        KindCombo->AddString("pH");
-        KindCombo->AddString("ISE");
+        KindCombo->AddString(InputKindName(ProbeKindPh));
+        KindCombo->AddString(InputKindName(ProbeKindIse));
         // A kind the list does not hold leaves nothing selected.
         KindCombo->SetSelectedIndex(kind);
     } else {
-        KindCombo->AddString("Chyba komunikace");
+        KindCombo->AddString(UiText::CommunicationError);
         KindCombo->SetSelectedIndex(0);
     }
 }

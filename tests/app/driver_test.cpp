@@ -27,9 +27,8 @@ std::string StandInPath() {
 class StandIn : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(
-            Program.Start("\"" + StandInPath() + "\" 7", {"STAND_IN_TITLE=Pokusn\xE9 okno"}));
-        Window = driver::FindTopLevelWindow(Program.Id(), "Pokusn\xE9 okno", kStartWait);
+        ASSERT_TRUE(Program.Start("\"" + StandInPath() + "\" 7", {"STAND_IN_TITLE=Pokusné okno"}));
+        Window = driver::FindTopLevelWindow(Program.Id(), "Pokusné okno", kStartWait);
         ASSERT_NE(Window, nullptr) << "the title comes from the environment given at start";
         Value = driver::ChildWithId(Window, 204);
         ASSERT_NE(Value, nullptr);
@@ -62,7 +61,7 @@ TEST_F(StandIn, ListsTheWindowAndItsChildrenInCreationOrder) {
         {"Button", 202, "Show", {140, 10, 200, 34}},
         {"Edit", 203, "", {10, 45, 130, 69}},
         {"Static", 204, "", {10, 80, 190, 104}},
-        {"Button", 205, "\xC8\xEDst", {10, 115, 100, 135}},
+        {"Button", 205, "Číst", {10, 115, 100, 135}},
         {"Button", 206, "Message", {110, 115, 190, 139}},
     };
     const std::vector<WindowInfo> children = driver::Children(Window);
@@ -88,7 +87,7 @@ TEST_F(StandIn, ListsTheWindowAndItsChildrenInCreationOrder) {
 TEST_F(StandIn, ChoosingAComboItemSelectsItAndNotifiesTheParent) {
     HWND combo = driver::ChildWithId(Window, 201);
     EXPECT_EQ(driver::ComboItems(combo),
-              (std::vector<std::string>{"alpha", "beta", "gamma", "\xC8idlo"}));
+              (std::vector<std::string>{"alpha", "beta", "gamma", "Čidlo"}));
     EXPECT_EQ(driver::ComboSelection(combo), CB_ERR);
 
     EXPECT_EQ(driver::ChooseComboItem(combo, 1), Delivery::Handled);
@@ -97,17 +96,17 @@ TEST_F(StandIn, ChoosingAComboItemSelectsItAndNotifiesTheParent) {
 
     EXPECT_EQ(driver::ChooseComboText(combo, "gamma"), Delivery::Handled);
     EXPECT_EQ(driver::TextOf(Value), "chose gamma");
-    EXPECT_EQ(driver::ChooseComboText(combo, "\xC8idlo"), Delivery::Handled);
-    EXPECT_EQ(driver::TextOf(Value), "chose \xC8idlo");
+    EXPECT_EQ(driver::ChooseComboText(combo, "Čidlo"), Delivery::Handled);
+    EXPECT_EQ(driver::TextOf(Value), "chose Čidlo");
     EXPECT_EQ(driver::ChooseComboText(combo, "delta"), Delivery::Failed);
 }
 
 TEST_F(StandIn, TypedAndReplacedTextReachesTheProgramAsEightBitBytes) {
     HWND edit = driver::ChildWithId(Window, 203);
     HWND show = driver::ChildWithId(Window, 202);
-    EXPECT_EQ(driver::TypeText(edit, "2,5 \xE8"), Delivery::Handled);
+    EXPECT_EQ(driver::TypeText(edit, "2,5 č"), Delivery::Handled);
     EXPECT_EQ(driver::Click(show), Delivery::Handled);
-    EXPECT_EQ(driver::TextOf(Value), "2,5 \xE8");
+    EXPECT_EQ(driver::TextOf(Value), "2,5 č");
 
     EXPECT_EQ(driver::ReplaceText(edit, "abc"), Delivery::Handled);
     EXPECT_EQ(driver::Click(show), Delivery::Handled);
@@ -121,7 +120,8 @@ TEST_F(StandIn, TabMovesTheFocusThroughTheTabStopsInOrder) {
         SCOPED_TRACE(id);
         EXPECT_EQ(driver::PressKey(Window, VK_TAB), Delivery::Pending);
         EXPECT_TRUE(driver::WaitUntil(
-            [&] { return driver::FocusedWindow(Window) == driver::ChildWithId(Window, id); }, 20000));
+            [&] { return driver::FocusedWindow(Window) == driver::ChildWithId(Window, id); },
+            20000));
     }
 }
 
@@ -150,7 +150,7 @@ TEST_F(StandIn, AMessageBoxIsFoundReadAndClosed) {
     EXPECT_EQ(driver::Click(driver::ChildWithId(Window, 206), 0), Delivery::Pending);
     ASSERT_TRUE(driver::FindMessageBox(Program.Id(), 5000, box));
     EXPECT_EQ(box.Caption, "Titulek");
-    EXPECT_EQ(box.Text, "Zpr\xE1va \xE8. 1");
+    EXPECT_EQ(box.Text, "Zpráva č. 1");
 
     EXPECT_EQ(driver::CloseMessageBox(box), Delivery::Pending);
     EXPECT_TRUE(ValueShows("message closed"));

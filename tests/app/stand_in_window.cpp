@@ -33,17 +33,16 @@ HWND AddChild(HWND parent, const char* className, const char* text, DWORD style,
 void CreateChildren(HWND window) {
     HWND choice = AddChild(window, "ComboBox", "", CBS_DROPDOWNLIST | WS_TABSTOP, 10, 10, 120, 100,
                            kChoiceId);
-    // The last item is "Čidlo", in Windows-1250.
-    for (const char* item : {"alpha", "beta", "gamma", "\xC8idlo"}) {
+    // The last item has a Czech letter, which the driver must pass in Windows-1250.
+    for (const char* item : {"alpha", "beta", "gamma", "Čidlo"}) {
         SendMessageA(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
     AddChild(window, "Button", "Show", BS_PUSHBUTTON | WS_TABSTOP, 140, 10, 60, 24, kShowId);
     Entry = AddChild(window, "Edit", "", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 10, 45, 120, 24,
                      kEntryId);
     Value = AddChild(window, "Static", "", SS_RIGHT | WS_BORDER, 10, 80, 180, 24, kValueId);
-    // "Číst", in the program's Windows-1250 code page.
-    Fault = AddChild(window, "Button", "\xC8\xEDst", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 115, 90, 20,
-                     kFaultId);
+    Fault =
+        AddChild(window, "Button", "Číst", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 115, 90, 20, kFaultId);
     AddChild(window, "Button", "Message", BS_PUSHBUTTON | WS_TABSTOP, 110, 115, 80, 24, kMessageId);
     SetFocus(choice);
 }
@@ -63,8 +62,7 @@ void OnCommand(HWND window, int id, int code, HWND control) {
         Faulty = SendMessageA(Fault, BM_GETCHECK, 0, 0) == BST_CHECKED;
         InvalidateRect(Value, nullptr, TRUE);
     } else if (id == kMessageId && code == BN_CLICKED) {
-        // "Zpráva č. 1", "Titulek"
-        MessageBoxA(window, "Zpr\xE1va \xE8. 1", "Titulek", MB_OK | MB_ICONERROR);
+        MessageBoxA(window, "Zpráva č. 1", "Titulek", MB_OK | MB_ICONERROR);
         SetWindowTextA(Value, "message closed");
     }
 }

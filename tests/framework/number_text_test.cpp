@@ -123,10 +123,10 @@ TEST(DateText, IsYearMonthDayOfThePackedDecimalWord) {
 }
 
 TEST(KindNames, EveryCodeIsMaskedToARow) {
-    EXPECT_STREQ(OutputKindName(0), "Pasivn\xED 4 a\x9E 20 mA" /* Pasivní 4 až 20 mA */);
-    EXPECT_STREQ(OutputKindName(1), "Aktivn\xED 0 a\x9E 20 mA" /* Aktivní 0 až 20 mA */);
-    EXPECT_STREQ(OutputKindName(6), "Aktivn\xED 0 a\x9E 5 V" /* Aktivní 0 až 5 V */);
-    EXPECT_STREQ(OutputKindName(255), "Aktivn\xED 0 a\x9E 10 V" /* Aktivní 0 až 10 V */);
+    EXPECT_STREQ(OutputKindName(0), "Pasivní 4 až 20 mA");
+    EXPECT_STREQ(OutputKindName(1), "Aktivní 0 až 20 mA");
+    EXPECT_STREQ(OutputKindName(6), "Aktivní 0 až 5 V");
+    EXPECT_STREQ(OutputKindName(255), "Aktivní 0 až 10 V");
     EXPECT_STREQ(InputKindName(0), "pH");
     EXPECT_STREQ(InputKindName(3), "ISE");
     for (int code = 0; code < 256; ++code) {

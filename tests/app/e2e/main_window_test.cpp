@@ -11,6 +11,7 @@
 #include "tests/app/driver/window_inspector.h"
 #include "tests/app/e2e/config_program.h"
 #include "tests/app/e2e/serial_port_map.h"
+#include "tests/support/windows_1250.h"
 
 namespace {
 
@@ -19,58 +20,59 @@ enum class Kind { Label, Ports, Value, Button, Group, List, Entry, Check };
 struct Expected {
     Kind Type;
     int Id;
+    // UTF-8: the window must show the Windows-1250 bytes that the system's tables give for it.
     const char* Text;
     int X, Y, W, H;
 };
 
 // clang-format off
 const Expected kLayout[] = {
-    {Kind::Label, 0, "Port", 485, 14, 30, 20},
-    {Kind::Ports, 101, "", 525, 10, 85, 160},
-    {Kind::Label, 0, "P\xF8" "evodn\xEDk", 10, 12, 90, 18},
-    {Kind::Value, 0, "", 110, 10, 140, 20},
-    {Kind::Label, 0, "Firmware", 10, 37, 90, 18},
-    {Kind::Value, 0, "", 110, 35, 140, 20},
-    {Kind::Label, 0, "V\xFDrobn\xED \xE8\xEDslo", 10, 62, 90, 18},
-    {Kind::Value, 0, "", 110, 60, 140, 20},
-    {Kind::Label, 0, "V\xFDstup", 10, 87, 90, 18},
-    {Kind::Value, 0, "", 110, 85, 140, 20},
-    {Kind::Label, 0, "Sonda", 10, 112, 90, 18},
-    {Kind::Value, 0, "", 110, 110, 140, 20},
-    {Kind::Button, 105, "...", 260, 110, 32, 20},
-    {Kind::Label, 0, "Kalibrace", 10, 137, 90, 18},
-    {Kind::Value, 0, "", 110, 135, 140, 20},
-    {Kind::Button, 106, "...", 260, 135, 32, 20},
-    {Kind::Group, 0, "Vstup", 10, 165, 210, 190},
-    {Kind::Label, 0, "Offset", 20, 192, 60, 18},
-    {Kind::Value, 0, "", 130, 190, 80, 24},
-    {Kind::Label, 0, "Citlivost", 20, 222, 60, 18},
-    {Kind::Value, 0, "", 130, 220, 80, 24},
-    {Kind::Label, 0, "Tlumen\xED", 20, 254, 60, 18},
-    {Kind::List, 107, "", 130, 250, 80, 200},
-    {Kind::Label, 0, "Min", 20, 293, 35, 18},
-    {Kind::Entry, 0, "", 65, 291, 80, 24},
-    {Kind::Button, 108, "Z\xE1pis", 155, 291, 55, 24},
-    {Kind::Label, 0, "Max", 20, 323, 35, 18},
-    {Kind::Entry, 0, "", 65, 321, 80, 24},
-    {Kind::Button, 109, "Z\xE1pis", 155, 321, 55, 24},
-    {Kind::Group, 0, "Teplotn\xED kompenzace", 230, 165, 160, 190},
-    {Kind::Label, 0, "\xC8idlo", 240, 192, 60, 16},
-    {Kind::List, 110, "", 240, 215, 140, 200},
-    {Kind::Label, 0, "Tlumen\xED", 240, 247, 60, 16},
-    {Kind::List, 111, "", 240, 270, 80, 200},
-    {Kind::Group, 0, "Intern\xED hodnoty", 400, 165, 210, 190},
-    {Kind::Label, 0, "Odpor [Ohm]", 410, 192, 90, 18},
-    {Kind::Value, 0, "", 510, 190, 90, 20},
-    {Kind::Label, 0, "Teplota [\xB0" "C]", 410, 217, 90, 18},
-    {Kind::Value, 0, "", 510, 215, 90, 20},
-    {Kind::Label, 0, "Nap\xECt\xED [mV]", 410, 242, 90, 18},
-    {Kind::Value, 0, "", 510, 240, 90, 20},
-    {Kind::Label, 0, "Hodnota", 410, 267, 90, 18},
-    {Kind::Value, 0, "", 510, 265, 90, 20},
-    {Kind::Label, 0, "Ratio [%]", 410, 292, 90, 18},
-    {Kind::Value, 0, "", 510, 290, 90, 20},
-    {Kind::Check, 112, "\xC8\xEDst", 410, 325, 60, 20},
+    {Kind::Label, 0, u8"Port", 485, 14, 30, 20},
+    {Kind::Ports, 101, u8"", 525, 10, 85, 160},
+    {Kind::Label, 0, u8"Převodník", 10, 12, 90, 18},
+    {Kind::Value, 0, u8"", 110, 10, 140, 20},
+    {Kind::Label, 0, u8"Firmware", 10, 37, 90, 18},
+    {Kind::Value, 0, u8"", 110, 35, 140, 20},
+    {Kind::Label, 0, u8"Výrobní číslo", 10, 62, 90, 18},
+    {Kind::Value, 0, u8"", 110, 60, 140, 20},
+    {Kind::Label, 0, u8"Výstup", 10, 87, 90, 18},
+    {Kind::Value, 0, u8"", 110, 85, 140, 20},
+    {Kind::Label, 0, u8"Sonda", 10, 112, 90, 18},
+    {Kind::Value, 0, u8"", 110, 110, 140, 20},
+    {Kind::Button, 105, u8"...", 260, 110, 32, 20},
+    {Kind::Label, 0, u8"Kalibrace", 10, 137, 90, 18},
+    {Kind::Value, 0, u8"", 110, 135, 140, 20},
+    {Kind::Button, 106, u8"...", 260, 135, 32, 20},
+    {Kind::Group, 0, u8"Vstup", 10, 165, 210, 190},
+    {Kind::Label, 0, u8"Offset", 20, 192, 60, 18},
+    {Kind::Value, 0, u8"", 130, 190, 80, 24},
+    {Kind::Label, 0, u8"Citlivost", 20, 222, 60, 18},
+    {Kind::Value, 0, u8"", 130, 220, 80, 24},
+    {Kind::Label, 0, u8"Tlumení", 20, 254, 60, 18},
+    {Kind::List, 107, u8"", 130, 250, 80, 200},
+    {Kind::Label, 0, u8"Min", 20, 293, 35, 18},
+    {Kind::Entry, 0, u8"", 65, 291, 80, 24},
+    {Kind::Button, 108, u8"Zápis", 155, 291, 55, 24},
+    {Kind::Label, 0, u8"Max", 20, 323, 35, 18},
+    {Kind::Entry, 0, u8"", 65, 321, 80, 24},
+    {Kind::Button, 109, u8"Zápis", 155, 321, 55, 24},
+    {Kind::Group, 0, u8"Teplotní kompenzace", 230, 165, 160, 190},
+    {Kind::Label, 0, u8"Čidlo", 240, 192, 60, 16},
+    {Kind::List, 110, u8"", 240, 215, 140, 200},
+    {Kind::Label, 0, u8"Tlumení", 240, 247, 60, 16},
+    {Kind::List, 111, u8"", 240, 270, 80, 200},
+    {Kind::Group, 0, u8"Interní hodnoty", 400, 165, 210, 190},
+    {Kind::Label, 0, u8"Odpor [Ohm]", 410, 192, 90, 18},
+    {Kind::Value, 0, u8"", 510, 190, 90, 20},
+    {Kind::Label, 0, u8"Teplota [°C]", 410, 217, 90, 18},
+    {Kind::Value, 0, u8"", 510, 215, 90, 20},
+    {Kind::Label, 0, u8"Napětí [mV]", 410, 242, 90, 18},
+    {Kind::Value, 0, u8"", 510, 240, 90, 20},
+    {Kind::Label, 0, u8"Hodnota", 410, 267, 90, 18},
+    {Kind::Value, 0, u8"", 510, 265, 90, 20},
+    {Kind::Label, 0, u8"Ratio [%]", 410, 292, 90, 18},
+    {Kind::Value, 0, u8"", 510, 290, 90, 20},
+    {Kind::Check, 112, u8"Číst", 410, 325, 60, 20},
 };
 // clang-format on
 
@@ -179,7 +181,7 @@ TEST_F(MainWindow, HoldsTheFortySixControlsInLayoutOrder) {
         EXPECT_EQ(lstrcmpiA(child.ClassName.c_str(), look.ClassName), 0) << child.ClassName;
         EXPECT_EQ(child.Id, expected.Id);
         if (!IsList(expected.Type)) {
-            EXPECT_EQ(child.Text, expected.Text);
+            EXPECT_EQ(child.Text, Windows1250(expected.Text));
         }
         EXPECT_EQ(child.Style, look.Style) << std::hex << child.Style;
         if (!IsList(expected.Type)) {

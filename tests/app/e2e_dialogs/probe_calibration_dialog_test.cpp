@@ -23,10 +23,7 @@ namespace {
 
 constexpr int CalibrationButton = 106;
 constexpr char Title[] = "Kalibrace";
-// "Chyba kalibračních bodů."
-constexpr char PointsRefused[] =
-    "Chyba kalibra\xE8n\xED"
-    "ch bod\xF9.";
+constexpr char PointsRefused[] = "Chyba kalibračních bodů.";
 
 constexpr int ProbeText = 101;
 constexpr int Progress = 116;
