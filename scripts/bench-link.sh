@@ -54,7 +54,7 @@ run_wine() {
     echo "== Wine, $label"
     # shellcheck disable=SC2086
     "$root/scripts/with-simulator.sh" --wine "$wine_dir" --simulator "$sim" "$@" -- \
-        "$windows_build/tests/link/qx7-link-bench.exe" COM7 $bench_args
+        "$windows_build/tools/qx7-link-bench.exe" COM7 $bench_args
 }
 
 if [ -z "$windows_build" ]; then
