@@ -365,7 +365,7 @@ void ConfigWindow::WriteTempDampingChoice() {
 }
 
 void ConfigWindow::WriteSensorChoice() {
-    const TempSensor* sensor = Sensors->SensorAt(SensorBox->GetSelectedIndex());
+    const TempSensor* sensor = Sensors->ItemAt(SensorBox->GetSelectedIndex());
     if (sensor != nullptr) {
         WriteSensorSettings(*Link, SensorSettingsOf(*sensor));
     }

@@ -91,7 +91,7 @@ void ProbeCalibration::FinishPoint() {
     if (usePreset) {
         // A preset without a buffer behind it leaves no trustworthy standard; a NaN makes
         // the pair fail its check instead of using whatever was typed before.
-        const PhBuffer* buffer = Buffers.BufferAt(presetIndex);
+        const PhBuffer* buffer = Buffers.ItemAt(presetIndex);
         target.Standard = buffer != nullptr ? buffer->PhAt(target.Temperature)
                                             : std::numeric_limits<float>::quiet_NaN();
         target.Valid = true;

@@ -28,7 +28,6 @@ class ProbeCalibration {
     // (53); the first failed read stops. A degree with no coefficients to use counts as a
     // failure too. Nothing can be started unless this succeeded.
     bool Setup();
-    bool IsReady() const { return Ready; }
     std::uint8_t GetKind() const { return Kind; }
     const TemperaturePolynomial& GetPolynomial() const { return Polynomial; }
 

@@ -5,17 +5,11 @@
 
 #include "calibration/temp_sensor.h"
 #include "link/transmitter.h"
-#include "objects/collection.h"
+#include "objects/typed_collection.h"
 
-class SensorList : public Collection {
+class SensorList : public TypedCollection<TempSensor> {
   public:
-    SensorList() : Collection(5, 0) {}
-
-    // The sensor at index, or none when index is outside the list (a combo box with no
-    // selection reports -1).
-    TempSensor* SensorAt(std::int32_t index) const {
-        return index >= 0 && index < Count ? static_cast<TempSensor*>(Items[index]) : nullptr;
-    }
+    SensorList() : TypedCollection(5, 0) {}
 };
 
 // Pt100 at index 0, Pt1000 at index 1; the caller owns the list.

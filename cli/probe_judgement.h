@@ -27,7 +27,6 @@ class JudgementLimits {
     // CommandFailure with exit code 2 for an unknown name or a value that is not a number.
     void Override(const std::string& assignment);
     double operator[](const char* name) const;
-    const std::vector<JudgementLimit>& Table() const { return Limits; }
 
   private:
     std::vector<JudgementLimit> Limits;

@@ -51,10 +51,10 @@ json CheckSensor(const json& value, const SensorList& sensors, const std::string
     const std::string name = value.get<std::string>();
     std::string known;
     for (std::int32_t i = 0; i < sensors.GetCount(); ++i) {
-        if (name == sensors.SensorAt(i)->Name) {
+        if (name == sensors.ItemAt(i)->Name) {
             return name;
         }
-        known += std::string(known.empty() ? "" : ", ") + Quoted(sensors.SensorAt(i)->Name);
+        known += std::string(known.empty() ? "" : ", ") + Quoted(sensors.ItemAt(i)->Name);
     }
     // A backup of a transmitter whose polynomial matches no sensor restores everything else.
     if (name == UnknownSensor) {

@@ -57,8 +57,8 @@ bool WriteSensor(Transmitter& link, const SensorList& sensors, const std::string
                  std::string& problem) {
     const TempSensor* sensor = nullptr;
     for (std::int32_t i = 0; i < sensors.GetCount(); ++i) {
-        if (name == sensors.SensorAt(i)->Name) {
-            sensor = sensors.SensorAt(i);
+        if (name == sensors.ItemAt(i)->Name) {
+            sensor = sensors.ItemAt(i);
         }
     }
     if (sensor == nullptr || !WriteSensorSettings(link, SensorSettingsOf(*sensor))) {

@@ -1,5 +1,30 @@
 # Build helpers shared by every folder.
 
+# The operating-system edge of a library is one file per platform, name_win32.cpp or
+# name_posix.cpp; this is the one place where the build picks the platform.
+if(WIN32)
+    set(QX7_PLATFORM win32)
+else()
+    set(QX7_PLATFORM posix)
+endif()
+
+# Adds this platform's file of each named edge (name_${QX7_PLATFORM}.cpp) to target. An edge
+# that only one platform needs has no file on the other, which is skipped; a name without a
+# file for any platform is a mistake.
+function(qx7_platform_sources target)
+    foreach(name ${ARGN})
+        set(file ${CMAKE_CURRENT_SOURCE_DIR}/${name}_${QX7_PLATFORM}.cpp)
+        file(GLOB any ${CMAKE_CURRENT_SOURCE_DIR}/${name}_win32.cpp
+                      ${CMAKE_CURRENT_SOURCE_DIR}/${name}_posix.cpp)
+        if(NOT any)
+            message(FATAL_ERROR "${name}: neither ${name}_win32.cpp nor ${name}_posix.cpp exists")
+        endif()
+        if(EXISTS ${file})
+            target_sources(${target} PRIVATE ${file})
+        endif()
+    endforeach()
+endfunction()
+
 # The compile options every target of the project gets.
 function(qx7_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
@@ -16,10 +41,11 @@ function(qx7_windows_1250 target)
     endif()
 endfunction()
 
-# A platform-free static library.
+# A static library. PLATFORM names its operating-system edges (see qx7_platform_sources).
 function(qx7_library name)
-    cmake_parse_arguments(L "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(L "" "" "SOURCES;PLATFORM;LIBS" ${ARGN})
     add_library(${name} STATIC ${L_SOURCES})
+    qx7_platform_sources(${name} ${L_PLATFORM})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${L_LIBS})
     qx7_warnings(${name})

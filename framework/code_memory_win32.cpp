@@ -3,12 +3,13 @@
 #include <windows.h>
 
 void* CommitCodePage(std::size_t size) {
-    // 0 on failure, which is the none of the caller.
+    // The page on success, nullptr on failure, which is the none of the caller.
     return VirtualAlloc(nullptr, size, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
 }
 
 void FlushCode(void* code, std::size_t size) {
-    // Nonzero on success; a failed flush leaves nothing to do on x86, whose instruction cache
+    // GetCurrentProcess cannot fail: it is a constant pseudo-handle. FlushInstructionCache:
+    // nonzero on success; a failed flush leaves nothing to do on x86, whose instruction cache
     // follows writes by itself.
     FlushInstructionCache(GetCurrentProcess(), code, size);
 }

@@ -26,10 +26,12 @@ bool PortNameOf(const unsigned char* data, DWORD size, char* name) {
 PortList* BuildPortList() {
     auto* ports = new PortList();
     HKEY key = nullptr;
+    // ERROR_SUCCESS or an error code; without the key there are no ports to list.
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, "hardware\\devicemap\\serialcomm", &key) != ERROR_SUCCESS) {
         return ports;
     }
     DWORD count = 0;
+    // ERROR_SUCCESS or an error code, after which no value is read.
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
                          nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
         count = 0;
@@ -39,7 +41,8 @@ PortList* BuildPortList() {
         DWORD valueNameSize = sizeof valueName;
         unsigned char data[8];
         DWORD dataSize = sizeof data;
-        // A name or data that does not fit answers ERROR_MORE_DATA and is skipped.
+        // ERROR_SUCCESS or an error code. A name or data that does not fit answers
+        // ERROR_MORE_DATA and is skipped, as is a value that vanished meanwhile.
         if (RegEnumValueA(key, index, valueName, &valueNameSize, nullptr, nullptr, data,
                           &dataSize) != ERROR_SUCCESS) {
             continue;
@@ -55,6 +58,7 @@ PortList* BuildPortList() {
             ports->FreeItem(copy);  // a name already listed stays with us
         }
     }
+    // ERROR_SUCCESS or an error code; a key that would not close costs a handle, nothing more.
     RegCloseKey(key);
     return ports;
 }

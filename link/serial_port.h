@@ -24,10 +24,31 @@ constexpr std::uint32_t PurgeRxAbort = 0x0002;
 constexpr std::uint32_t PurgeTxClear = 0x0004;
 constexpr std::uint32_t PurgeRxClear = 0x0008;
 
+// The DCB's bit-field word, which SetState replaces whole. Every flag the link leaves at 0
+// (parity check, flow control, XON/XOFF, error replacement, abort on error) needs no name; the
+// two modem-line controls are 2-bit fields whose value 1 is "enable": the line is raised.
+namespace DcbFlags {
+constexpr std::uint32_t Binary = 1u << 0;  // fBinary
+constexpr unsigned DtrControlShift = 4;    // fDtrControl, bits 4 and 5
+constexpr unsigned RtsControlShift = 12;   // fRtsControl, bits 12 and 13
+constexpr std::uint32_t LineControlMask = 3;
+constexpr std::uint32_t LineControlEnable = 1;  // DTR_CONTROL_ENABLE, RTS_CONTROL_ENABLE
+constexpr std::uint32_t DtrControlEnable = LineControlEnable << DtrControlShift;
+constexpr std::uint32_t RtsControlEnable = LineControlEnable << RtsControlShift;
+
+constexpr std::uint32_t DtrControl(std::uint32_t flags) {
+    return (flags >> DtrControlShift) & LineControlMask;
+}
+constexpr std::uint32_t RtsControl(std::uint32_t flags) {
+    return (flags >> RtsControlShift) & LineControlMask;
+}
+}  // namespace DcbFlags
+
 // The fixed line settings with which the transmitter link opens a port: 9600 8N1, binary
 // mode, DTR and RTS on, no flow control; a read waits at most 200 ms, a write 100 ms.
 namespace LineSettings {
-constexpr std::uint32_t Flags = 0x1011;
+constexpr std::uint32_t Flags =
+    DcbFlags::Binary | DcbFlags::DtrControlEnable | DcbFlags::RtsControlEnable;
 constexpr std::uint32_t BaudRate = 9600;
 constexpr std::uint8_t ByteSize = 8;
 constexpr std::uint8_t Parity = 0;
@@ -38,7 +59,7 @@ constexpr std::size_t DevicePathSize = 16;
 }  // namespace LineSettings
 
 class SerialPort : public BaseObject {
-public:
+  public:
     SerialPort() = default;
     ~SerialPort() override;
 
@@ -61,10 +82,14 @@ public:
     bool IsOpen() const { return Handle != InvalidHandle; }
 
     // The path that opens a port name: "\\.\COM3" on Windows. On POSIX a name with a slash is
-    // a path and any other name is under /dev. False when the path does not fit size bytes.
+    // a path and any other name is under /dev. False when the path does not fit size bytes,
+    // and on Windows when it does not fit LineSettings::DevicePathSize bytes either.
     static bool DevicePath(const char* portName, char* path, std::size_t size);
+    // A buffer of this size holds every path that DevicePath can give: a POSIX port may be
+    // named by a full pseudo-terminal path.
+    static constexpr std::size_t PathBufferSize = 256;
 
-private:
+  private:
     // INVALID_HANDLE_VALUE on Windows and an invalid descriptor on POSIX share these bits.
     static constexpr std::intptr_t InvalidHandle = -1;
 

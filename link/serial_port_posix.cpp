@@ -129,10 +129,10 @@ void SerialPort::SetState(std::uint32_t flags, std::uint32_t baudRate, std::uint
     tcsetattr(fd, TCSANOW, &t);
     // fDtrControl and fRtsControl "enable" raise the modem lines; a pseudo-terminal has none.
     int lines = 0;
-    if (((flags >> 4) & 3) == 1) {
+    if (DcbFlags::DtrControl(flags) == DcbFlags::LineControlEnable) {
         lines |= TIOCM_DTR;
     }
-    if (((flags >> 12) & 3) == 1) {
+    if (DcbFlags::RtsControl(flags) == DcbFlags::LineControlEnable) {
         lines |= TIOCM_RTS;
     }
     if (lines != 0) {

@@ -9,16 +9,21 @@
 
 namespace {
 
-HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE AsHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 }  // namespace
 
-SerialPort::~SerialPort() { Close(); }
+SerialPort::~SerialPort() {
+    Close();
+}
 
 bool SerialPort::Open(const char* devicePath) {
-    HANDLE handle = CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    // INVALID_HANDLE_VALUE means failure; it is stored all the same, which is the closed state.
+    // A handle on success, INVALID_HANDLE_VALUE on failure (absent, in use, access denied).
+    HANDLE handle = CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    // INVALID_HANDLE_VALUE is stored all the same: it is the closed state.
     Handle = reinterpret_cast<std::intptr_t>(handle);
     return handle != INVALID_HANDLE_VALUE;
 }
@@ -27,6 +32,8 @@ void SerialPort::Close() {
     if (!IsOpen()) {
         return;
     }
+    // Nonzero on success. A failure leaves nothing to retry: the handle is gone or was never
+    // valid, and the port counts as closed either way.
     CloseHandle(AsHandle(Handle));
     Handle = InvalidHandle;
 }
@@ -39,6 +46,8 @@ void SerialPort::SetState(std::uint32_t flags, std::uint32_t baudRate, std::uint
     DCB dcb;
     std::memset(&dcb, 0, sizeof dcb);
     dcb.DCBlength = sizeof dcb;
+    // Nonzero on success. On failure the zeroed DCB stands in for the port's state, so the
+    // fields not overwritten below go out as 0; SetCommState then decides.
     GetCommState(AsHandle(Handle), &dcb);
     dcb.BaudRate = baudRate;
     // The flags are one 32-bit word after BaudRate; it is replaced whole, not flag by flag.
@@ -47,6 +56,8 @@ void SerialPort::SetState(std::uint32_t flags, std::uint32_t baudRate, std::uint
     dcb.ByteSize = byteSize;
     dcb.Parity = parity;
     dcb.StopBits = stopBits;
+    // Nonzero on success. A port that refuses the settings keeps its own; the link counts it
+    // open all the same, and a transmitter that cannot be understood fails its exchanges.
     SetCommState(AsHandle(Handle), &dcb);
 }
 
@@ -60,7 +71,7 @@ bool SerialPort::SetTimeouts(const SerialTimeouts& timeouts) {
     t.ReadTotalTimeoutConstant = timeouts.ReadTotalTimeoutConstant;
     t.WriteTotalTimeoutMultiplier = timeouts.WriteTotalTimeoutMultiplier;
     t.WriteTotalTimeoutConstant = timeouts.WriteTotalTimeoutConstant;
-    // Nonzero means success.
+    // Nonzero on success, which is the result.
     return SetCommTimeouts(AsHandle(Handle), &t) != 0;
 }
 
@@ -69,7 +80,8 @@ std::uint32_t SerialPort::Read(void* buffer, std::uint32_t count) {
         return 0;
     }
     DWORD done = 0;
-    // Only the count matters: a time-out is a success with fewer bytes than asked for.
+    // Nonzero on success, but only the count matters: a time-out is a success with fewer
+    // bytes than asked for, and a failure leaves the count at 0, which reads as silence.
     ReadFile(AsHandle(Handle), buffer, count, &done, nullptr);
     return done;
 }
@@ -79,6 +91,8 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
         return 0;
     }
     DWORD done = 0;
+    // Nonzero on success; as with ReadFile only the count matters. A failed or timed-out write
+    // reports fewer bytes, and the exchange fails at its reply.
     WriteFile(AsHandle(Handle), buffer, count, &done, nullptr);
     return done;
 }
@@ -87,6 +101,8 @@ void SerialPort::Purge(std::uint32_t flags) {
     if (!IsOpen()) {
         return;
     }
+    // Nonzero on success. A failed purge leaves stale bytes, which the next reply's header or
+    // checksum rejects.
     PurgeComm(AsHandle(Handle), flags);
 }
 
@@ -95,6 +111,10 @@ void SerialPort::WaitUntil(std::chrono::steady_clock::time_point moment) {
 }
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {
+    // The Windows device path has a 16-byte buffer of its own, whatever the caller offers.
+    if (size > LineSettings::DevicePathSize) {
+        size = LineSettings::DevicePathSize;
+    }
     int n = std::snprintf(path, size, "\\\\.\\%s", portName);
     return n >= 0 && static_cast<std::size_t>(n) < size;
 }

@@ -7,14 +7,6 @@
 
 namespace {
 
-// A Windows device path is short ("\\.\COM3"); on POSIX the port may be given as a full
-// pseudo-terminal path, so that build leaves room for one.
-#if defined(_WIN32)
-constexpr std::size_t PathBufferSize = LineSettings::DevicePathSize;
-#else
-constexpr std::size_t PathBufferSize = 256;
-#endif
-
 // Purge sets: everything before closing; just the buffers after a corrupt reply.
 constexpr std::uint32_t PurgeAll = PurgeTxAbort | PurgeRxAbort | PurgeTxClear | PurgeRxClear;
 constexpr std::uint32_t PurgeBuffers = PurgeTxClear | PurgeRxClear;
@@ -33,7 +25,7 @@ bool TransmitterLink::Open(const char* portName) {
         return false;
     }
     Close();
-    char path[PathBufferSize];
+    char path[SerialPort::PathBufferSize];
     // A name too long for the path buffer is refused rather than opened truncated.
     if (!SerialPort::DevicePath(portName, path, sizeof path)) {
         return false;

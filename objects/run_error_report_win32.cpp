@@ -9,6 +9,7 @@ namespace {
 // A window program has no console, so standard error reaches nobody; a console program (every
 // test) keeps to standard error, where no box can stop it.
 bool IsWindowProgram() {
+    // GetModuleHandleA(nullptr) cannot fail: it is the image of the running program.
     const auto* image = reinterpret_cast<const BYTE*>(GetModuleHandleA(nullptr));
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
     const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
@@ -16,7 +17,8 @@ bool IsWindowProgram() {
 }
 
 DWORD WINAPI ShowBox(LPVOID message) {
-    // The box's answer does not matter: the program ends whatever the user presses.
+    // The pressed button, or 0 when no box could be shown; either way the answer does not
+    // matter: the program ends whatever the user presses.
     MessageBoxA(nullptr, static_cast<const char*>(message), "Runtime error",
                 MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     return 0;
@@ -34,6 +36,7 @@ void ReportRunError(int code, const char* text) {
     }
     // The box gets a thread of its own: a box on this thread would run a message loop that
     // hands timer and posted messages to the windows of a program in a broken state.
+    // The thread's handle, or nullptr when no thread could be made: the box then runs here.
     HANDLE thread = CreateThread(nullptr, 0, ShowBox, message, 0, nullptr);
     if (thread == nullptr) {
         ShowBox(message);
@@ -41,5 +44,6 @@ void ReportRunError(int code, const char* text) {
     }
     // WAIT_OBJECT_0 once the box is closed; nothing else ends an infinite wait.
     WaitForSingleObject(thread, INFINITE);
+    // Nonzero on success; the program is ending, so a handle that would not close is moot.
     CloseHandle(thread);
 }

@@ -7,6 +7,8 @@
 # The needed targets (qx7sim, qx7-link-bench) are built first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=lib.sh
+. "$root/scripts/lib.sh"
 windows_build=
 if [ "${1:-}" = "--wine" ]; then
     windows_build=$(cd "${2:?usage: bench-link.sh --wine WINDOWS_BUILD_DIR [NATIVE_BUILD_DIR]}" && pwd)
@@ -37,10 +39,7 @@ run_native() {
     shift 2
     "$sim" --link "$tmp/link" "$@" &
     pid=$!
-    for _ in $(seq 100); do
-        [ -L "$tmp/link" ] && break
-        sleep 0.05
-    done
+    qx7_wait_for_simulator "$pid" "$tmp/link" || { echo "bench-link: no simulator" >&2; exit 1; }
     echo "== native, $label"
     # shellcheck disable=SC2086
     "$build/tools/qx7-link-bench" "$tmp/link" $bench_args
@@ -55,7 +54,7 @@ run_wine() {
     echo "== Wine, $label"
     # shellcheck disable=SC2086
     "$root/scripts/with-simulator.sh" --wine "$wine_dir" --simulator "$sim" "$@" -- \
-        "$windows_build/tests/link/qx7-link-bench.exe" COM7 $bench_args
+        "$windows_build/tools/qx7-link-bench.exe" COM7 $bench_args
 }
 
 if [ -z "$windows_build" ]; then

@@ -11,7 +11,7 @@ root=$(pwd)
 
 # shellcheck source=lib.sh
 . scripts/lib.sh
-if qx7_can_run_x86_32 && /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=win32; else arch=win64; fi
+if qx7_can_run_wine32; then arch=win32; else arch=win64; fi
 native=${QX7_NATIVE_BUILD:-build/native}
 windows=${QX7_WINDOWS_BUILD:-build/$arch}
 for target in "$native/tools/qx7sim" "$windows/app/qx7config.exe" "$windows/tests/app/demo/qx7_demo.exe"; do

@@ -16,6 +16,12 @@ qx7_can_run_x86_32() {
     [ "$status" -eq 42 ]
 }
 
+# True when the 32-bit Windows program can run here: 32-bit x86 code executes and the 32-bit
+# Wine loader is installed.
+qx7_can_run_wine32() {
+    qx7_can_run_x86_32 && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
 # Prints the number of a free X display (no socket, no lock file) from 90 up.
 qx7_free_display() {
     local n

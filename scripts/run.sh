@@ -21,7 +21,7 @@ scripts/setup.sh
 
 # The 32-bit program where this machine can run it; elsewhere the 64-bit build of the same
 # sources under wine64.
-if qx7_can_run_x86_32 && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if qx7_can_run_wine32; then
     preset=win32 arch=win32
 else
     preset=win64 arch=win64

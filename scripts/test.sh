@@ -72,7 +72,7 @@ report() {
     fi
 }
 
-if qx7_can_run_x86_32 && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if qx7_can_run_wine32; then
     win32_tests=yes
 elif qx7_can_run_x86_32; then
     win32_tests="the 32-bit Wine is not installed"

@@ -22,14 +22,31 @@ struct Step {
     std::uint8_t ReplyData;
 };
 constexpr Step ConnectSequence[] = {
-    {33, 8}, {34, 2}, {35, 4},  {50, 1}, {51, 1}, {60, 4}, {58, 4}, {59, 4}, {62, 1}, {56, 4},
-    {57, 4}, {52, 1}, {53, 20}, {61, 1}, {38, 4}, {39, 4}, {40, 4}, {41, 4}, {42, 4},
+    {Command::Identity, 8},
+    {Command::FirmwareVersion, 2},
+    {Command::SerialNumber, 4},
+    {Command::OutputType, 1},
+    {Command::ProbeKind, 1},
+    {Command::CalibrationDate, 4},
+    {Command::Offset, 4},
+    {Command::Sensitivity, 4},
+    {Command::InputDamping, 1},
+    {Command::RangeMin, 4},
+    {Command::RangeMax, 4},
+    {Command::SensorDegree, 1},
+    {Command::SensorCoefficients, 20},
+    {Command::TemperatureDamping, 1},
+    {Command::Resistance, 4},
+    {Command::Temperature, 4},
+    {Command::Voltage, 4},
+    {Command::MeasuredValue, 4},
+    {Command::Ratio, 4},
 };
 
 bool Connect(TransmitterLink& link) {
     bool ok = link.ReadIdentity() != nullptr;
     for (const auto& step : ConnectSequence) {
-        if (step.Code == 33) {
+        if (step.Code == Command::Identity) {
             continue;
         }
         link.SendFrame(step.Code, 0);

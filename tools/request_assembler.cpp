@@ -1,8 +1,10 @@
 // Request framing of the simulated transmitter.
 #include "tools/request_assembler.h"
 
+#include "link/transmitter_link.h"
+
 bool RequestAssembler::Push(std::uint8_t byte) {
-    if (Pending.empty() && byte != 0x01) {
+    if (Pending.empty() && byte != TransmitterLink::RequestStart) {
         return false;
     }
     Pending.push_back(byte);

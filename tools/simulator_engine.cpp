@@ -7,6 +7,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "link/transmitter.h"
+#include "link/transmitter_link.h"
 #include "link/wire_value.h"
 
 namespace {
@@ -19,27 +21,27 @@ struct Key {
 
 // Every stored setting, by the name used in config files and control lines.
 constexpr Key StoredKeys[] = {
-    {"identity", 33, 0},
-    {"identity_hex", 33, 0},
-    {"firmware", 34, 0},
-    {"serial", 35, 0},
-    {"output_type", 50, 0},
-    {"probe_kind", 51, 0},
-    {"sensor_degree", 52, 0},
-    {"c0", 53, 0},
-    {"c1", 53, 4},
-    {"c2", 53, 8},
-    {"c3", 53, 12},
-    {"c4", 53, 16},
-    {"low_resistance", 54, 0},
-    {"high_resistance", 55, 0},
-    {"range_min", 56, 0},
-    {"range_max", 57, 0},
-    {"offset", 58, 0},
-    {"sensitivity", 59, 0},
-    {"date", 60, 0},
-    {"temperature_damping", 61, 0},
-    {"input_damping", 62, 0},
+    {"identity", Command::Identity, 0},
+    {"identity_hex", Command::Identity, 0},
+    {"firmware", Command::FirmwareVersion, 0},
+    {"serial", Command::SerialNumber, 0},
+    {"output_type", Command::OutputType, 0},
+    {"probe_kind", Command::ProbeKind, 0},
+    {"sensor_degree", Command::SensorDegree, 0},
+    {"c0", Command::SensorCoefficients, 0},
+    {"c1", Command::SensorCoefficients, 4},
+    {"c2", Command::SensorCoefficients, 8},
+    {"c3", Command::SensorCoefficients, 12},
+    {"c4", Command::SensorCoefficients, 16},
+    {"low_resistance", Command::SensorLowResistance, 0},
+    {"high_resistance", Command::SensorHighResistance, 0},
+    {"range_min", Command::RangeMin, 0},
+    {"range_max", Command::RangeMax, 0},
+    {"offset", Command::Offset, 0},
+    {"sensitivity", Command::Sensitivity, 0},
+    {"date", Command::CalibrationDate, 0},
+    {"temperature_damping", Command::TemperatureDamping, 0},
+    {"input_damping", Command::InputDamping, 0},
 };
 
 const Key* FindKey(const std::string& name) {
@@ -129,7 +131,8 @@ std::uint32_t GetLittleEndian(const std::uint8_t* in, std::size_t size) {
 }
 
 std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> reply = {0x06, static_cast<std::uint8_t>(data.size())};
+    std::vector<std::uint8_t> reply = {TransmitterLink::ReplyStart,
+                                       static_cast<std::uint8_t>(data.size())};
     reply.insert(reply.end(), data.begin(), data.end());
     unsigned sum = 0;
     for (auto b : reply) {
@@ -160,22 +163,22 @@ void SimulatorEngine::Reset() {
         Writable[code] = writable;
         Store[code].assign(length, 0);
     };
-    define(33, Kind::Text8, 8, false);
-    define(34, Kind::Word, 2, false);
-    define(35, Kind::Int32, 4, false);
-    for (std::uint8_t code = 36; code <= 42; ++code) {
+    define(Command::Identity, Kind::Text8, 8, false);
+    define(Command::FirmwareVersion, Kind::Word, 2, false);
+    define(Command::SerialNumber, Kind::Int32, 4, false);
+    for (std::uint8_t code = Command::ResistanceSample; code <= Command::Ratio; ++code) {
         define(code, Kind::Live, 4, false);
     }
-    define(50, Kind::Byte, 1, false);
-    define(51, Kind::Byte, 1, true);
-    define(52, Kind::Byte, 1, true);
-    define(53, Kind::Coeff5, 20, true);
-    for (std::uint8_t code = 54; code <= 59; ++code) {
+    define(Command::OutputType, Kind::Byte, 1, false);
+    define(Command::ProbeKind, Kind::Byte, 1, true);
+    define(Command::SensorDegree, Kind::Byte, 1, true);
+    define(Command::SensorCoefficients, Kind::Coeff5, 20, true);
+    for (std::uint8_t code = Command::SensorLowResistance; code <= Command::Sensitivity; ++code) {
         define(code, Kind::Float, 4, true);
     }
-    define(60, Kind::Date, 4, true);
-    define(61, Kind::Byte, 1, true);
-    define(62, Kind::Byte, 1, true);
+    define(Command::CalibrationDate, Kind::Date, 4, true);
+    define(Command::TemperatureDamping, Kind::Byte, 1, true);
+    define(Command::InputDamping, Kind::Byte, 1, true);
 
     static const char* const Defaults[] = {
         "identity = QX7",
@@ -454,90 +457,129 @@ bool SimulatorEngine::ApplyFault(const std::vector<std::string>& words, std::str
     return true;
 }
 
+// The control verbs; a line "KEY = VALUE" without a verb sets too.
+const SimulatorEngine::Verb SimulatorEngine::Verbs[] = {
+    {"set", &SimulatorEngine::ApplySetVerb},       {"fault", &SimulatorEngine::ApplyFaultVerb},
+    {"clear", &SimulatorEngine::ApplyClear},       {"reset", &SimulatorEngine::ApplyReset},
+    {"clamp", &SimulatorEngine::ApplyClamp},       {"echo", &SimulatorEngine::ApplyEcho},
+    {"delay", &SimulatorEngine::ApplyLineSetting}, {"baud", &SimulatorEngine::ApplyLineSetting},
+    {"pace", &SimulatorEngine::ApplyLineSetting},
+};
+
 bool SimulatorEngine::Apply(const std::string& rawLine, std::string& error) {
     std::string line = Trim(rawLine);
     if (line.empty() || line[0] == '#') {
         return true;
     }
-    auto equals = line.find('=');
     auto words = Words(line);
-    if (words[0] == "set") {
-        if (equals != std::string::npos) {
-            return ApplySet(Trim(line.substr(3, equals - 3)), Trim(line.substr(equals + 1)), error);
-        }
-        if (words.size() < 2) {
-            error = "set needs a setting and a value";
-            return false;
-        }
-        auto rest = line.find(words[1]) + words[1].size();
-        return ApplySet(words[1], Trim(line.substr(rest)), error);
-    }
-    if (equals != std::string::npos) {
+    auto equals = line.find('=');
+    if (words[0] != "set" && equals != std::string::npos) {
         return ApplySet(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), error);
     }
-    if (words[0] == "fault") {
-        return ApplyFault(words, error);
+    for (const auto& verb : Verbs) {
+        if (words[0] == verb.Name) {
+            return (this->*verb.Apply)(line, words, error);
+        }
     }
-    if (words[0] == "clear" && words.size() == 1) {
-        Faults.clear();
-        for (int code = 0; code < Codes; ++code) {
-            Clamps[code] = {};
-            Echoes[code] = {};
-        }
-        DelayMs = 0;
-        return true;
-    }
-    if (words[0] == "reset" && words.size() == 1) {
-        Reset();
-        return true;
-    }
-    if (words[0] == "clamp") {
-        const Key* key = words.size() >= 2 ? FindKey(words[1]) : nullptr;
-        if (key == nullptr || !Writable[key->Code]) {
-            error = "clamp needs a writable setting";
-            return false;
-        }
-        if (words.size() == 3 && words[2] == "off") {
-            Clamps[key->Code] = {};
-            return true;
-        }
-        double low = 0;
-        double high = 0;
-        if (words.size() != 4 || !ParseDouble(words[2], low) || !ParseDouble(words[3], high) ||
-            low > high) {
-            error = "clamp takes a setting and MIN MAX, or off";
-            return false;
-        }
-        Clamps[key->Code] = {true, low, high};
-        return true;
-    }
-    if (words[0] == "echo") {
-        if (words.size() < 3) {
-            error = "echo takes a setting and the value of the next reply";
-            return false;
-        }
-        std::uint8_t code = 0;
-        std::vector<std::uint8_t> data;
-        auto rest = line.find(words[1], 4) + words[1].size();
-        if (!Encode(words[1], Trim(line.substr(rest)), code, data, error)) {
-            return false;
-        }
-        if (!Writable[code]) {
-            error = "echo needs a writable setting";
-            return false;
-        }
-        Echoes[code] = {true, data};
-        return true;
-    }
-    if (words[0] == "delay" || words[0] == "baud" || words[0] == "pace") {
-        if (words.size() != 2) {
-            error = words[0] + " takes one value";
-            return false;
-        }
-        return ApplySet(words[0], words[1], error);
-    }
+    return UnknownVerb(words, error);
+}
+
+bool SimulatorEngine::UnknownVerb(const std::vector<std::string>& words, std::string& error) {
     error = "unknown command '" + words[0] + "'";
     return false;
+}
+
+bool SimulatorEngine::ApplySetVerb(const std::string& line, const std::vector<std::string>& words,
+                                   std::string& error) {
+    auto equals = line.find('=');
+    if (equals != std::string::npos) {
+        return ApplySet(Trim(line.substr(3, equals - 3)), Trim(line.substr(equals + 1)), error);
+    }
+    if (words.size() < 2) {
+        error = "set needs a setting and a value";
+        return false;
+    }
+    auto rest = line.find(words[1]) + words[1].size();
+    return ApplySet(words[1], Trim(line.substr(rest)), error);
+}
+
+bool SimulatorEngine::ApplyFaultVerb(const std::string&, const std::vector<std::string>& words,
+                                     std::string& error) {
+    return ApplyFault(words, error);
+}
+
+bool SimulatorEngine::ApplyClear(const std::string&, const std::vector<std::string>& words,
+                                 std::string& error) {
+    if (words.size() != 1) {
+        return UnknownVerb(words, error);
+    }
+    Faults.clear();
+    for (int code = 0; code < Codes; ++code) {
+        Clamps[code] = {};
+        Echoes[code] = {};
+    }
+    DelayMs = 0;
+    return true;
+}
+
+bool SimulatorEngine::ApplyReset(const std::string&, const std::vector<std::string>& words,
+                                 std::string& error) {
+    if (words.size() != 1) {
+        return UnknownVerb(words, error);
+    }
+    Reset();
+    return true;
+}
+
+bool SimulatorEngine::ApplyClamp(const std::string&, const std::vector<std::string>& words,
+                                 std::string& error) {
+    const Key* key = words.size() >= 2 ? FindKey(words[1]) : nullptr;
+    if (key == nullptr || !Writable[key->Code]) {
+        error = "clamp needs a writable setting";
+        return false;
+    }
+    if (words.size() == 3 && words[2] == "off") {
+        Clamps[key->Code] = {};
+        return true;
+    }
+    double low = 0;
+    double high = 0;
+    if (words.size() != 4 || !ParseDouble(words[2], low) || !ParseDouble(words[3], high) ||
+        low > high) {
+        error = "clamp takes a setting and MIN MAX, or off";
+        return false;
+    }
+    Clamps[key->Code] = {true, low, high};
+    return true;
+}
+
+bool SimulatorEngine::ApplyEcho(const std::string& line, const std::vector<std::string>& words,
+                                std::string& error) {
+    if (words.size() < 3) {
+        error = "echo takes a setting and the value of the next reply";
+        return false;
+    }
+    std::uint8_t code = 0;
+    std::vector<std::uint8_t> data;
+    auto rest = line.find(words[1], 4) + words[1].size();
+    if (!Encode(words[1], Trim(line.substr(rest)), code, data, error)) {
+        return false;
+    }
+    if (!Writable[code]) {
+        error = "echo needs a writable setting";
+        return false;
+    }
+    Echoes[code] = {true, data};
+    return true;
+}
+
+bool SimulatorEngine::ApplyLineSetting(const std::string&, const std::vector<std::string>& words,
+                                       std::string& error) {
+    if (words.size() != 2) {
+        error = words[0] + " takes one value";
+        return false;
+    }
+    return ApplySet(words[0], words[1], error);
 }
 
 double SimulatorEngine::Noise(double amplitude) {
@@ -549,43 +591,44 @@ double SimulatorEngine::Noise(double amplitude) {
 }
 
 double SimulatorEngine::Temperature() {
-    int degree = std::min<int>(Store[52][0], 4);
+    int degree = std::min<int>(Store[Command::SensorDegree][0], 4);
     double t = 0;
     for (int i = degree; i >= 0; --i) {
-        t = t * Resistance + StoredFloat(53, 4 * static_cast<std::size_t>(i));
+        t = t * Resistance +
+            StoredFloat(Command::SensorCoefficients, 4 * static_cast<std::size_t>(i));
     }
     return t;
 }
 
 double SimulatorEngine::Voltage(double temperature) {
-    double slope = StoredFloat(59) * (temperature + 273.15) / 298.15;
-    double decades = (Store[51][0] & 1) != 0 ? std::log10(Concentration) : Ph - 7.0;
-    return StoredFloat(58) + slope * decades;
+    double slope = StoredFloat(Command::Sensitivity) * (temperature + 273.15) / 298.15;
+    double decades = (Store[Command::ProbeKind][0] & 1) != 0 ? std::log10(Concentration) : Ph - 7.0;
+    return StoredFloat(Command::Offset) + slope * decades;
 }
 
 double SimulatorEngine::MeasuredValue(double voltage, double temperature) {
-    double slope = StoredFloat(59) * (temperature + 273.15) / 298.15;
-    double decades = (voltage - StoredFloat(58)) / slope;
-    return (Store[51][0] & 1) != 0 ? std::pow(10.0, decades) : 7.0 + decades;
+    double slope = StoredFloat(Command::Sensitivity) * (temperature + 273.15) / 298.15;
+    double decades = (voltage - StoredFloat(Command::Offset)) / slope;
+    return (Store[Command::ProbeKind][0] & 1) != 0 ? std::pow(10.0, decades) : 7.0 + decades;
 }
 
 float SimulatorEngine::LiveValue(std::uint8_t code) {
     double t = Temperature();
     double v = Voltage(t);
     switch (code) {
-        case 36:
-        case 38:
+        case Command::ResistanceSample:
+        case Command::Resistance:
             return static_cast<float>(Resistance + Noise(NoiseAmplitude / 10));
-        case 39:
+        case Command::Temperature:
             return static_cast<float>(t + Noise(NoiseAmplitude / 100));
-        case 37:
-        case 40:
+        case Command::VoltageSample:
+        case Command::Voltage:
             return static_cast<float>(v + Noise(NoiseAmplitude));
-        case 41:
+        case Command::MeasuredValue:
             return static_cast<float>(MeasuredValue(v + Noise(NoiseAmplitude), t));
         default: {
-            double low = StoredFloat(56);
-            double high = StoredFloat(57);
+            double low = StoredFloat(Command::RangeMin);
+            double high = StoredFloat(Command::RangeMax);
             double value = MeasuredValue(v, t);
             return high != low ? static_cast<float>((value - low) / (high - low)) : 0.0f;
         }
@@ -659,7 +702,7 @@ void SimulatorEngine::ApplyFaults(std::uint8_t code, std::vector<std::uint8_t>& 
 bool SimulatorEngine::Respond(const std::vector<std::uint8_t>& request,
                               std::vector<std::uint8_t>& reply) {
     Late = -1;
-    if (request.size() < 4 || request[0] != 0x01 ||
+    if (request.size() < 4 || request[0] != TransmitterLink::RequestStart ||
         request.size() != static_cast<std::size_t>(request[2]) + 4) {
         return false;
     }
@@ -678,7 +721,8 @@ bool SimulatorEngine::Respond(const std::vector<std::uint8_t>& request,
         float value = LiveValue(code);
         std::uint32_t bits = std::isfinite(value) ? BitsOf(value) : 0xFFFFFFFFu;
         // A sensor that is open (resistance 0 or below) has neither resistance nor temperature.
-        if (Resistance <= 0 && (code == 36 || code == 38 || code == 39)) {
+        if (Resistance <= 0 && (code == Command::ResistanceSample || code == Command::Resistance ||
+                                code == Command::Temperature)) {
             bits = 0xFFFFFFFFu;
         }
         data.assign(4, 0);

@@ -59,7 +59,33 @@ class SimulatorEngine {
 
     static constexpr int Codes = 64;
 
+    // A control verb and the operation that applies its line, already split into words.
+    using VerbOperation = bool (SimulatorEngine::*)(const std::string& line,
+                                                    const std::vector<std::string>& words,
+                                                    std::string& error);
+    struct Verb {
+        const char* Name;
+        VerbOperation Apply;
+    };
+    static const Verb Verbs[];
+
     void Reset();
+    static bool UnknownVerb(const std::vector<std::string>& words, std::string& error);
+    bool ApplySetVerb(const std::string& line, const std::vector<std::string>& words,
+                      std::string& error);
+    bool ApplyFaultVerb(const std::string& line, const std::vector<std::string>& words,
+                        std::string& error);
+    bool ApplyClear(const std::string& line, const std::vector<std::string>& words,
+                    std::string& error);
+    bool ApplyReset(const std::string& line, const std::vector<std::string>& words,
+                    std::string& error);
+    bool ApplyClamp(const std::string& line, const std::vector<std::string>& words,
+                    std::string& error);
+    bool ApplyEcho(const std::string& line, const std::vector<std::string>& words,
+                   std::string& error);
+    // delay, baud and pace: the settings of those names.
+    bool ApplyLineSetting(const std::string& line, const std::vector<std::string>& words,
+                          std::string& error);
     bool ApplySet(const std::string& key, const std::string& value, std::string& error);
     bool ApplyFault(const std::vector<std::string>& words, std::string& error);
     // "MS" or "MIN-MAX" into the fault's range of lateness.

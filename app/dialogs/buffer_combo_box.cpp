@@ -6,6 +6,6 @@ BufferComboBox::BufferComboBox(WindowObject* parent, InitResourceTag tag, int it
 
 void BufferComboBox::SetupWindow() {
     for (std::int32_t index = 0; index < Buffers.GetCount(); ++index) {
-        AddString(Buffers.BufferAt(index)->Name);
+        AddString(Buffers.ItemAt(index)->Name);
     }
 }

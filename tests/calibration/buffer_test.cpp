@@ -22,14 +22,14 @@ TEST(BufferList, HoldsTheFiveBuffersInTheComboBoxOrder) {
     ASSERT_EQ(buffers->GetCount(), 5);
     const char* names[] = {"pH 4.01", "pH 6.86", "pH 7.01", "pH 9.18", "pH 10.01"};
     for (int i = 0; i < 5; ++i) {
-        EXPECT_STREQ(buffers->BufferAt(i)->Name, names[i]) << i;
+        EXPECT_STREQ(buffers->ItemAt(i)->Name, names[i]) << i;
     }
 }
 
 TEST(BufferList, AnIndexOutsideTheListGivesNoBufferInsteadOfStoppingTheProgram) {
     BufferListPtr buffers = MakeBuffers();
-    EXPECT_EQ(buffers->BufferAt(-1), nullptr);
-    EXPECT_EQ(buffers->BufferAt(5), nullptr);
+    EXPECT_EQ(buffers->ItemAt(-1), nullptr);
+    EXPECT_EQ(buffers->ItemAt(5), nullptr);
 }
 
 TEST(PhBuffer, MatchesTheTableAtEveryListedTemperatureToFourDecimals) {
@@ -44,8 +44,8 @@ TEST(PhBuffer, MatchesTheTableAtEveryListedTemperatureToFourDecimals) {
     BufferListPtr buffers = MakeBuffers();
     for (int b = 0; b < 5; ++b) {
         for (int t = 0; t < 8; ++t) {
-            EXPECT_NEAR(buffers->BufferAt(b)->PhAt(temperatures[t]), table[b][t], 0.5e-4)
-                << buffers->BufferAt(b)->Name << " at " << temperatures[t];
+            EXPECT_NEAR(buffers->ItemAt(b)->PhAt(temperatures[t]), table[b][t], 0.5e-4)
+                << buffers->ItemAt(b)->Name << " at " << temperatures[t];
         }
     }
 }
@@ -54,13 +54,13 @@ TEST(PhBuffer, AtZeroDegreesGivesExactlyItsConstantCoefficient) {
     BufferListPtr buffers = MakeBuffers();
     const float c0[] = {4.0067267f, 6.982992f, 7.129996f, 9.462653f, 10.315767f};
     for (int b = 0; b < 5; ++b) {
-        EXPECT_EQ(buffers->BufferAt(b)->PhAt(0.0f), c0[b]) << buffers->BufferAt(b)->Name;
+        EXPECT_EQ(buffers->ItemAt(b)->PhAt(0.0f), c0[b]) << buffers->ItemAt(b)->Name;
     }
 }
 
 TEST(PhBuffer, TemperatureIsNotClampedSoTheCurveTurnsUpwardPastItsMinimum) {
     BufferListPtr buffers = MakeBuffers();
-    const PhBuffer* ph1001 = buffers->BufferAt(4);
+    const PhBuffer* ph1001 = buffers->ItemAt(4);
     EXPECT_NEAR(ph1001->PhAt(80.0f), 9.7377, 0.5e-4);
     EXPECT_NEAR(ph1001->PhAt(90.0f), 9.7476, 0.5e-4);
 }
@@ -68,7 +68,7 @@ TEST(PhBuffer, TemperatureIsNotClampedSoTheCurveTurnsUpwardPastItsMinimum) {
 TEST(PhBuffer, NanTemperatureGivesNanPh) {
     BufferListPtr buffers = MakeBuffers();
     for (int b = 0; b < 5; ++b) {
-        EXPECT_TRUE(std::isnan(buffers->BufferAt(b)->PhAt(std::nanf(""))));
+        EXPECT_TRUE(std::isnan(buffers->ItemAt(b)->PhAt(std::nanf(""))));
     }
 }
 

@@ -274,7 +274,7 @@ TEST_F(ProbeCalibrationTest, PresetBufferGivesTheStandardAtTheMeasuredTemperatur
     const CalibrationPoint& point = Calibration.GetPoint(2);
     EXPECT_TRUE(point.UsePreset);
     EXPECT_EQ(point.PresetIndex, 2);
-    EXPECT_EQ(point.Standard, Buffers->BufferAt(2)->PhAt(point.Temperature));
+    EXPECT_EQ(point.Standard, Buffers->ItemAt(2)->PhAt(point.Temperature));
     EXPECT_NEAR(point.Standard, 7.0107, 0.5e-3);
     EXPECT_EQ(View.Shown.Standard, point.Standard);
 }

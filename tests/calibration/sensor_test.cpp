@@ -70,10 +70,10 @@ TEST(TempSensor, NanTemperatureGivesNanResistance) {
 TEST(SensorList, HoldsPt100ThenPt1000) {
     SensorListPtr sensors(CreateSensorList());
     ASSERT_EQ(sensors->GetCount(), 2);
-    EXPECT_STREQ(sensors->SensorAt(0)->Name, "Pt100 (3850)");
-    EXPECT_STREQ(sensors->SensorAt(1)->Name, "Pt1000 (3850)");
-    EXPECT_EQ(sensors->SensorAt(-1), nullptr);
-    EXPECT_EQ(sensors->SensorAt(2), nullptr);
+    EXPECT_STREQ(sensors->ItemAt(0)->Name, "Pt100 (3850)");
+    EXPECT_STREQ(sensors->ItemAt(1)->Name, "Pt1000 (3850)");
+    EXPECT_EQ(sensors->ItemAt(-1), nullptr);
+    EXPECT_EQ(sensors->ItemAt(2), nullptr);
 }
 
 TEST(InversePolynomial, TurnsResistanceIntoTheTransmittersTemperature) {
@@ -118,15 +118,15 @@ TEST(SensorSettings, AreWrittenLowHighCoefficientsDegreeEvenWhenTheFirstWriteFai
 TEST(SensorSettings, WrittenSettingsAreRecognisedAsTheSameSensor) {
     MemoryTransmitter transmitter;
     SensorListPtr sensors(CreateSensorList());
-    EXPECT_TRUE(WriteSensorSettings(transmitter, SensorSettingsOf(*sensors->SensorAt(1))));
+    EXPECT_TRUE(WriteSensorSettings(transmitter, SensorSettingsOf(*sensors->ItemAt(1))));
     EXPECT_EQ(FindSensor(*sensors, transmitter.SensorDegree, transmitter.SensorCoefficients),
-              sensors->SensorAt(1));
+              sensors->ItemAt(1));
 }
 
 TEST(FindSensor, RecognisesEachSensorByDegreeAndBlock) {
     SensorListPtr sensors(CreateSensorList());
-    EXPECT_EQ(FindSensor(*sensors, 2, BlockOf(Pt100Block)), sensors->SensorAt(0));
-    EXPECT_EQ(FindSensor(*sensors, 2, BlockOf(Pt1000Block)), sensors->SensorAt(1));
+    EXPECT_EQ(FindSensor(*sensors, 2, BlockOf(Pt100Block)), sensors->ItemAt(0));
+    EXPECT_EQ(FindSensor(*sensors, 2, BlockOf(Pt1000Block)), sensors->ItemAt(1));
 }
 
 TEST(FindSensor, RejectsAnotherDegreeOrAnyFlippedBit) {
@@ -137,7 +137,7 @@ TEST(FindSensor, RejectsAnotherDegreeOrAnyFlippedBit) {
         CoefficientBlock block = BlockOf(Pt1000Block);
         block.Bytes[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
         const bool signOfZero = bit >= 96 && bit % 32 == 31;
-        EXPECT_EQ(FindSensor(*sensors, 2, block), signOfZero ? sensors->SensorAt(1) : nullptr)
+        EXPECT_EQ(FindSensor(*sensors, 2, block), signOfZero ? sensors->ItemAt(1) : nullptr)
             << "bit " << bit;
     }
 }
@@ -149,7 +149,7 @@ TEST(FindSensor, NegativeZeroEqualsZeroButNanNeverMatches) {
     std::memcpy(coefficients, pt100.InverseCoefficients, sizeof coefficients);
     coefficients[3] = -0.0f;
     coefficients[4] = -0.0f;
-    EXPECT_EQ(FindSensor(*sensors, 2, EncodeCoefficientBlock(coefficients)), sensors->SensorAt(0));
+    EXPECT_EQ(FindSensor(*sensors, 2, EncodeCoefficientBlock(coefficients)), sensors->ItemAt(0));
 
     coefficients[4] = std::nanf("");
     EXPECT_EQ(FindSensor(*sensors, 2, EncodeCoefficientBlock(coefficients)), nullptr);

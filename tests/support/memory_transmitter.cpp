@@ -2,22 +2,12 @@
 
 #include <algorithm>
 
-void MemoryTransmitter::FailNext(std::uint8_t command, int times) {
-    PendingFailures.emplace_back(command, times);
-}
-
 int MemoryTransmitter::CountOf(std::uint8_t command) const {
     return static_cast<int>(std::count(Log.begin(), Log.end(), command));
 }
 
 bool MemoryTransmitter::Exchange(std::uint8_t command) {
     Log.push_back(command);
-    for (auto& pending : PendingFailures) {
-        if (pending.first == command && pending.second > 0) {
-            --pending.second;
-            return false;
-        }
-    }
     return FailingCommands.count(command) == 0;
 }
 

@@ -44,9 +44,8 @@ class MemoryTransmitter : public Transmitter {
     float SteadyResistance = 100.0f;
     float SteadyVoltage = 0.0f;
 
-    // Commands whose every exchange fails, and commands whose next exchanges fail.
+    // Commands whose every exchange fails.
     std::set<std::uint8_t> FailingCommands;
-    void FailNext(std::uint8_t command, int times = 1);
 
     // A transmitter may store something else than it was sent (clamped, rounded); the reply
     // carries what it stored. Identity unless a test says otherwise.
@@ -98,6 +97,4 @@ class MemoryTransmitter : public Transmitter {
     bool WriteFloat(std::uint8_t command, float& stored, float& value);
     bool Sample(std::uint8_t command, std::deque<std::optional<float>>& script, float steady,
                 float& out);
-
-    std::vector<std::pair<std::uint8_t, int>> PendingFailures;
 };

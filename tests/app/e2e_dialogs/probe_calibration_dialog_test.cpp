@@ -236,7 +236,7 @@ TEST_F(ProbeCalibrationDialogTest, APhProbeCalibratedInTwoBuffersWritesOffsetSlo
     EXPECT_EQ(ProgressPosition(), 0);
     const double t1 = TemperatureAt(109.734657);
     const std::unique_ptr<BufferList> buffers(CreateBufferList());
-    const double n1 = buffers->BufferAt(1)->PhAt(static_cast<float>(t1));
+    const double n1 = buffers->ItemAt(1)->PhAt(static_cast<float>(t1));
     EXPECT_EQ(Text(Point1.Standard), FloatText(3, static_cast<float>(n1)));
     EXPECT_EQ(Text(Point1.Temperature), "25.00");
     const double u1 = VoltageAt(6.86 - 7.0, t1);
@@ -247,7 +247,7 @@ TEST_F(ProbeCalibrationDialogTest, APhProbeCalibratedInTwoBuffersWritesOffsetSlo
     ASSERT_TRUE(Transmitter.Send("set resistance 110.5"));
     Measure(Point2);
     const double t2 = TemperatureAt(110.5);
-    const double n2 = buffers->BufferAt(0)->PhAt(static_cast<float>(t2));
+    const double n2 = buffers->ItemAt(0)->PhAt(static_cast<float>(t2));
     const double u2 = VoltageAt(4.01 - 7.0, t2);
 
     Line.Mark();
