@@ -6,7 +6,7 @@
 #include "objects/string_collection.h"
 
 class PortList : public StringCollection {
-public:
+  public:
     PortList() : StringCollection(10, 5) {}
 
     // Shorter names first, so COM2 comes before COM10; equal lengths byte by byte.

@@ -29,7 +29,8 @@ PortList* BuildPortList() {
     }
     while (dirent* entry = readdir(dir)) {
         const char* name = entry->d_name;
-        if (!IsSerialName(name) || std::strlen(name) > static_cast<std::size_t>(MaxPortNameLength)) {
+        if (!IsSerialName(name) ||
+            std::strlen(name) > static_cast<std::size_t>(MaxPortNameLength)) {
             continue;
         }
         // Legacy ttyS entries exist without hardware; only those with a device are ports.

@@ -9,4 +9,6 @@ void* BaseObject::operator new(std::size_t size) {
     return block;
 }
 
-void BaseObject::operator delete(void* block) noexcept { ::operator delete(block); }
+void BaseObject::operator delete(void* block) noexcept {
+    ::operator delete(block);
+}

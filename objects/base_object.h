@@ -4,7 +4,7 @@
 #include <cstddef>
 
 class BaseObject {
-public:
+  public:
     BaseObject() = default;
     virtual ~BaseObject() = default;
 

@@ -4,7 +4,9 @@
 
 #include "objects/run_error.h"
 
-Collection::Collection(std::int32_t limit, std::int32_t delta) : Delta(delta) { SetLimit(limit); }
+Collection::Collection(std::int32_t limit, std::int32_t delta) : Delta(delta) {
+    SetLimit(limit);
+}
 
 Collection::~Collection() {
     FreeAll();
@@ -36,7 +38,9 @@ void Collection::AtInsert(std::int32_t index, void* item) {
     ++Count;
 }
 
-void Collection::Insert(void* item) { AtInsert(Count, item); }
+void Collection::Insert(void* item) {
+    AtInsert(Count, item);
+}
 
 std::int32_t Collection::IndexOf(void* item) {
     for (std::int32_t i = 0; i < Count; ++i) {
@@ -53,7 +57,9 @@ void Collection::FreeItem(void* item) {
     }
 }
 
-void Collection::Error(std::int32_t code) const { RunError(212 - code); }
+void Collection::Error(std::int32_t code) const {
+    RunError(212 - code);
+}
 
 void Collection::FreeAll() {
     for (std::int32_t i = 0; i < Count; ++i) {

@@ -9,7 +9,7 @@
 constexpr std::int32_t MaxCollectionSize = 16380;
 
 class Collection : public BaseObject {
-public:
+  public:
     // limit: initial capacity; delta: places added when full (0: never grows).
     Collection(std::int32_t limit, std::int32_t delta);
     ~Collection() override;
@@ -53,7 +53,7 @@ public:
     std::int32_t GetLimit() const { return Limit; }
     std::int32_t GetDelta() const { return Delta; }
 
-protected:
+  protected:
     void** Items = nullptr;
     std::int32_t Count = 0;
     std::int32_t Limit = 0;

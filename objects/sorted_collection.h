@@ -6,7 +6,7 @@
 #include "objects/collection.h"
 
 class SortedCollection : public Collection {
-public:
+  public:
     using Collection::Collection;
 
     // The key an item is sorted by; the item itself unless a descendant says otherwise.

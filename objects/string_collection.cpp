@@ -13,7 +13,9 @@ std::int32_t StringCollection::Compare(const void* key1, const void* key2) const
     return static_cast<std::int32_t>(*a) - static_cast<std::int32_t>(*b);
 }
 
-void StringCollection::FreeItem(void* item) { std::free(item); }
+void StringCollection::FreeItem(void* item) {
+    std::free(item);
+}
 
 char* NewString(const char* text) {
     std::size_t size = std::strlen(text) + 1;

@@ -6,7 +6,7 @@
 #include "objects/sorted_collection.h"
 
 class StringCollection : public SortedCollection {
-public:
+  public:
     using SortedCollection::SortedCollection;
 
     // Unsigned byte-by-byte comparison (a plain C-string comparison).

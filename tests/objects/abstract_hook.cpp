@@ -1,3 +1,5 @@
 #include "tests/objects/abstract_hook.h"
 
-void CallHook(AbstractHook& object) { object.Hook(); }
+void CallHook(AbstractHook& object) {
+    object.Hook();
+}

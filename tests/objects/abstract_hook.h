@@ -4,7 +4,7 @@
 #include "objects/base_object.h"
 
 class AbstractHook : public BaseObject {
-public:
+  public:
     virtual void Hook() = 0;
 };
 

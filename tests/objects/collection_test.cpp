@@ -11,7 +11,7 @@ namespace {
 
 // An item that records the order in which items are destroyed.
 class Tracked : public BaseObject {
-public:
+  public:
     Tracked(std::vector<int>& log, int id) : Log(log), Id(id) {}
     ~Tracked() override { Log.push_back(Id); }
 
@@ -165,12 +165,12 @@ TEST(Collection, NewObjectsStartZeroFilled) {
 // Reaches an abstract operation while the object is being constructed. The call is made in
 // another file, where the optimiser cannot know that it is undefined and drop it.
 class Abstract : public AbstractHook {
-public:
+  public:
     Abstract() { CallHook(*this); }
 };
 
 class Concrete : public Abstract {
-public:
+  public:
     void Hook() override {}
 };
 
