@@ -28,6 +28,8 @@ cleanup() {
 }
 trap cleanup EXIT
 scripts/wine-env.sh start "$dir" "$arch" >/dev/null
+# The environment is this script's alone, so its programs need not take turns in it.
+export QX7_WINE_SLOT_TAKEN=1
 # shellcheck disable=SC1091
 . "$dir/slot-0/env"
 run() { scripts/wine-run.sh "$dir" "$@"; }

@@ -75,6 +75,17 @@ qx7_wait_for_simulator() {
     return 1
 }
 
+# Without a slot from ctest (a plain "ctest -j" without the presets' resource spec), the tests
+# of a run share slot 0; they then take turns through a lock on it, held on descriptor 9 for
+# as long as the calling script and what it runs live. Usage: qx7_take_slot SLOT_DIR
+qx7_take_slot() {
+    if [ -z "${CTEST_RESOURCE_GROUP_0_WINE:-}" ] && [ -z "${QX7_WINE_SLOT_TAKEN:-}" ]; then
+        exec 9>"$1/.taken"
+        flock 9
+        export QX7_WINE_SLOT_TAKEN=1
+    fi
+}
+
 # The folder of the Wine environment a test runs in, below the run's folder DIR: the slot that
 # ctest gave the test (CTEST_RESOURCE_GROUP_0_WINE="id:N,slots:1"), or QX7_WINE_SLOT, or 0.
 qx7_wine_slot_dir() {

@@ -14,6 +14,7 @@ if [ ! -f "$slot/env" ]; then
 fi
 # shellcheck disable=SC1091
 . "$slot/env"
+qx7_take_slot "$slot"
 # The Czech locale gives the program the Windows-1250 code page of its texts. It is set for
 # Wine alone (through env), as the Linux side may not have it generated.
 exec env LC_ALL="${WINE_LOCALE:-cs_CZ.UTF-8}" "${WINE:-wine}" "$@"

@@ -38,6 +38,7 @@ if [ ! -f "$slot/env" ]; then
 fi
 # shellcheck disable=SC1091
 . "$slot/env"
+qx7_take_slot "$slot"
 
 # The directory's name must not be a Windows device name; "sim" is not.
 work=$(mktemp -d "$slot/sim.XXXXXX")
