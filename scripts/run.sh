@@ -54,6 +54,7 @@ build "$preset" "$windows_build" qx7_demo
 
 headless=0
 [ -n "${DISPLAY:-}" ] || headless=1
+mkdir -p "$root/build/run"
 work=$(mktemp -d "$root/build/run/session.XXXXXX")
 simulator_pid='' program_pid=''
 finish() {
