@@ -3,7 +3,6 @@
 // build; everything above talks to the line only through this class.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -75,9 +74,9 @@ class SerialPort : public BaseObject {
     std::uint32_t Read(void* buffer, std::uint32_t count);
     std::uint32_t Write(const void* buffer, std::uint32_t count);
     void Purge(std::uint32_t flags);
-    // Lets the line run on until the given moment, so that whatever is still on its way has
-    // arrived and can be purged.
-    void WaitUntil(std::chrono::steady_clock::time_point moment);
+    // Lets the line run on until `milliseconds` after the last write began, so that whatever
+    // the other end still sends in answer to it has arrived and can be purged.
+    void WaitAfterWrite(std::uint32_t milliseconds);
 
     bool IsOpen() const { return Handle != InvalidHandle; }
 
@@ -97,4 +96,6 @@ class SerialPort : public BaseObject {
     // The POSIX line discipline has no total time-outs of its own, so that backend keeps
     // them here; the Windows driver keeps them itself.
     SerialTimeouts Timeouts = {};
+    // When the last write began, in the platform's own clock.
+    std::int64_t WriteTime = 0;
 };

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "link/serial_port.h"
 
@@ -192,10 +191,12 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
         return 0;
     }
     int fd = AsFd(Handle);
-    auto deadline = Clock::now() +
-                    std::chrono::milliseconds(
-                        Timeouts.WriteTotalTimeoutConstant +
-                        static_cast<std::uint64_t>(Timeouts.WriteTotalTimeoutMultiplier) * count);
+    const auto start = Clock::now();
+    WriteTime = start.time_since_epoch().count();
+    auto deadline =
+        start + std::chrono::milliseconds(
+                    Timeouts.WriteTotalTimeoutConstant +
+                    static_cast<std::uint64_t>(Timeouts.WriteTotalTimeoutMultiplier) * count);
     const auto* bytes = static_cast<const unsigned char*>(buffer);
     std::uint32_t done = 0;
     while (done < count) {
@@ -228,8 +229,9 @@ void SerialPort::Purge(std::uint32_t flags) {
     }
 }
 
-void SerialPort::WaitUntil(std::chrono::steady_clock::time_point moment) {
-    std::this_thread::sleep_until(moment);
+void SerialPort::WaitAfterWrite(std::uint32_t milliseconds) {
+    SleepUntil(Clock::time_point(Clock::duration(WriteTime)) +
+               std::chrono::milliseconds(milliseconds));
 }
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {

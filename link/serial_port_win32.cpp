@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "link/serial_port.h"
 
@@ -90,6 +89,10 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
     if (!IsOpen()) {
         return 0;
     }
+    LARGE_INTEGER start;
+    // Always succeeds on the systems the program runs on (Windows XP and later).
+    QueryPerformanceCounter(&start);
+    WriteTime = start.QuadPart;
     DWORD done = 0;
     // Nonzero on success; as with ReadFile only the count matters. A failed or timed-out write
     // reports fewer bytes, and the exchange fails at its reply.
@@ -106,8 +109,17 @@ void SerialPort::Purge(std::uint32_t flags) {
     PurgeComm(AsHandle(Handle), flags);
 }
 
-void SerialPort::WaitUntil(std::chrono::steady_clock::time_point moment) {
-    std::this_thread::sleep_until(moment);
+void SerialPort::WaitAfterWrite(std::uint32_t milliseconds) {
+    // Both calls always succeed on the systems the program runs on (Windows XP and later).
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    const std::int64_t elapsed = (now.QuadPart - WriteTime) * 1000 / frequency.QuadPart;
+    if (elapsed >= 0 && elapsed < milliseconds) {
+        // Sleep may end up to a scheduler tick late, never early.
+        Sleep(static_cast<DWORD>(milliseconds - elapsed));
+    }
 }
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {

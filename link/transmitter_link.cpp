@@ -59,7 +59,6 @@ void TransmitterLink::SendFrame(std::uint8_t command, std::uint8_t length) {
     Frame[3 + length] = static_cast<std::uint8_t>(256 - sum % 256);
     ClearLine();
     Port->Write(Frame, 4u + length);
-    RequestSent = Clock::now();
 }
 
 void TransmitterLink::ClearLine() {
@@ -69,7 +68,7 @@ void TransmitterLink::ClearLine() {
     }
     if (ReplyOutstanding) {
         // Bytes of the late reply that arrive during the wait are discarded with the rest.
-        Port->WaitUntil(RequestSent + LateReplyWindow);
+        Port->WaitAfterWrite(LateReplyMilliseconds);
         ReplyOutstanding = false;
     }
     Port->Purge(PurgeRxClear);

@@ -1,7 +1,6 @@
 // The transmitter over the serial line: frame protocol, typed exchanges and command set.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 #include "link/serial_port.h"
@@ -27,7 +26,7 @@ class TransmitterLink : public Transmitter {
 
     // A reply may come this long after its request, time-out or not. Replies carry no command
     // code, so one that comes later than the time-out must never meet the next request.
-    static constexpr std::chrono::milliseconds LateReplyWindow{500};
+    static constexpr std::uint32_t LateReplyMilliseconds = 500;
 
     // The frame protocol: the request's data are already at Frame[3]. Whatever is waiting in
     // the input is discarded first, and after an exchange whose reply did not end as
@@ -89,8 +88,6 @@ class TransmitterLink : public Transmitter {
     const std::uint8_t* FrameBytes() const { return Frame; }
 
   private:
-    using Clock = std::chrono::steady_clock;
-
     std::uint32_t ReceiveBytes(std::uint8_t* position, std::uint32_t want);
     // Waits out the late-reply window of an unfinished exchange and empties the input.
     void ClearLine();
@@ -100,7 +97,6 @@ class TransmitterLink : public Transmitter {
     char Identity[16] = {};
     SerialPort* Port = nullptr;
     std::uint16_t FirmwareVersion = 0;
-    // When the last request went out, and whether its reply may still be on its way.
-    Clock::time_point RequestSent{};
+    // Whether the reply to the last request may still be on its way.
     bool ReplyOutstanding = false;
 };

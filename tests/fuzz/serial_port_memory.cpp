@@ -48,6 +48,8 @@ std::uint32_t SerialPort::Read(void* buffer, std::uint32_t count) {
 
 std::uint32_t SerialPort::Write(const void*, std::uint32_t count) {
     Line.Delivered.clear();
+    // The fuzzer's line has no time: every write begins at its start.
+    WriteTime = 0;
     return IsOpen() ? count : 0;
 }
 
@@ -56,7 +58,7 @@ void SerialPort::Purge(std::uint32_t) {
 }
 
 // The fuzzer's line holds nothing that is still on its way.
-void SerialPort::WaitUntil(std::chrono::steady_clock::time_point) {}
+void SerialPort::WaitAfterWrite(std::uint32_t) {}
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {
     int n = std::snprintf(path, size, "%s", portName);
