@@ -66,7 +66,7 @@ endfunction()
 # here (the test presets name it), so test programs run side by side without sharing a port,
 # a display or a window title.
 function(qx7_add_wine_fixture)
-    set(QX7_WINE_SLOTS 4 CACHE STRING "Wine environments the Windows tests run in side by side")
+    set(QX7_WINE_SLOTS 5 CACHE STRING "Wine environments the Windows tests run in side by side")
     set(QX7_WINE_DIR "${CMAKE_BINARY_DIR}/wine" PARENT_SCOPE)
     set(env_script "${CMAKE_SOURCE_DIR}/scripts/wine-env.sh")
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)

@@ -49,13 +49,15 @@ trap 'rm -f "$log"' EXIT
 
 # A mirror in the middle of a sync fails one index now and then; the others are still
 # updated, so after a few tries we go on and let the install decide.
+# Only a required package is worth the retries; the optional 32-bit Wine gets one try.
 update() {
-    local try
-    for try in 1 2 3; do
+    local try tries=1
+    [ "${#missing[@]}" -eq 0 ] || tries=3
+    for try in $(seq "$tries"); do
         if $sudo apt-get update -qq >"$log" 2>&1; then
             return 0
         fi
-        [ "$try" -lt 3 ] && sleep 5
+        [ "$try" -lt "$tries" ] && sleep 5
     done
     echo "setup: apt-get update reported errors; going on with the indexes it has:" >&2
     grep -E '^(E|W):' "$log" | head -5 | sed 's/^/setup:   /' >&2
