@@ -38,8 +38,8 @@ bool Control(const std::string& line) {
     return ok != 0 && written == text.size();
 }
 
-// The last line of the simulator's request log, without its time stamp.
-std::string LastLoggedFrame() {
+// The simulator's request log, a line for each request it took.
+std::string LoggedText() {
     const char* path = std::getenv("QX7_SIM_LOG");
     if (path == nullptr) {
         return "";
@@ -56,6 +56,17 @@ std::string LastLoggedFrame() {
         text.append(buffer, n);
     }
     CloseHandle(log);
+    return text;
+}
+
+std::size_t LoggedFrameCount() {
+    const std::string text = LoggedText();
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The last line of the simulator's request log, without its time stamp.
+std::string LastLoggedFrame() {
+    std::string text = LoggedText();
     while (!text.empty() && text.back() == '\n') {
         text.pop_back();
     }
@@ -141,10 +152,12 @@ TEST_F(PortTest, APurgeDiscardsAReplyThatHasArrived) {
     // second request it has written the first one's reply.
     ASSERT_TRUE(Control("fault silent on 34 times 1"));
     const std::uint8_t requests[] = {0x01, 0x21, 0x00, 0xDE, 0x01, 0x22, 0x00, 0xDD};
+    const std::size_t before = LoggedFrameCount();
     Port.Write(requests, sizeof requests);
-    for (int i = 0; i < 400 && LastLoggedFrame() != "01 22 00 DD"; ++i) {
+    for (int i = 0; i < 400 && LoggedFrameCount() < before + 2; ++i) {
         Sleep(50);
     }
+    ASSERT_EQ(LoggedFrameCount(), before + 2);
     ASSERT_EQ(LastLoggedFrame(), "01 22 00 DD");
     // The pseudo-terminal hands written bytes to its other side a moment later.
     Sleep(300);
