@@ -38,6 +38,19 @@ std::optional<std::string> DateText(std::uint32_t word) {
 
 namespace {
 
+// The number whose decimal digits are the nibbles of bcd; none when a nibble is no digit.
+std::optional<std::uint32_t> FromBcd(std::uint32_t bcd) {
+    std::uint32_t value = 0;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        const std::uint32_t digit = bcd >> shift & 0xF;
+        if (digit > 9) {
+            return std::nullopt;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
 bool IsLeapYear(std::uint32_t year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
@@ -85,19 +98,20 @@ std::optional<std::uint32_t> ParseDate(const std::string& text) {
 }
 
 std::optional<CalendarDay> DayOfDate(std::uint32_t word) {
-    std::optional<std::string> text = DateText(word);
-    if (!text) {
+    if (word == 0) {
         return std::nullopt;
     }
-    std::optional<std::uint32_t> valid = ParseDate(*text);
-    if (!valid) {
+    const std::optional<std::uint32_t> year = FromBcd(word >> 16);
+    const std::optional<std::uint32_t> month = FromBcd(word >> 8 & 0xFF);
+    const std::optional<std::uint32_t> day = FromBcd(word & 0xFF);
+    if (!year || !month || !day) {
         return std::nullopt;
     }
-    CalendarDay day;
-    day.Year = static_cast<std::uint32_t>(std::stoul(text->substr(0, 4)));
-    day.Month = static_cast<std::uint32_t>(std::stoul(text->substr(5, 2)));
-    day.Day = static_cast<std::uint32_t>(std::stoul(text->substr(8, 2)));
-    return day;
+    const CalendarDay calendarDay{*year, *month, *day};
+    if (!IsRealDay(calendarDay)) {
+        return std::nullopt;
+    }
+    return calendarDay;
 }
 
 long DaysBetween(const CalendarDay& from, const CalendarDay& to) {

@@ -62,7 +62,7 @@ endfunction()
 
 # The Wine environments the Windows tests run in: QX7_WINE_SLOTS of them for the whole ctest
 # run, each with its own prefix, Xvfb display and persistent wineserver, started and ended by
-# these two fixture tests. ctest hands each test one slot through the resource spec written
+# these two fixture tests. ctest hands each test one slot through the slot list written
 # here (the test presets name it), so test programs run side by side without sharing a port,
 # a display or a window title.
 function(qx7_add_wine_fixture)

@@ -75,7 +75,7 @@ qx7_wait_for_simulator() {
     return 1
 }
 
-# Without a slot from ctest (a plain "ctest -j" without the presets' resource spec), the tests
+# Without a slot from ctest (a plain "ctest -j" without the presets' slot list), the tests
 # of a run share slot 0; they then take turns through a lock on it, held on descriptor 9 for
 # as long as the calling script and what it runs live. Usage: qx7_take_slot SLOT_DIR
 qx7_take_slot() {

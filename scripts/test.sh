@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds every preset and runs every test.
-# Test suites run while the next preset builds, and the Windows suites run side by side in
-# several Wine environments, so a run costs little more than its builds. Exits non-zero when
-# anything fails; its last line is "N passed, N failed".
+# The native suite runs while the other presets build, and the Windows tests run side by side
+# in several Wine environments, so a run costs little more than its builds. Exits non-zero
+# when anything fails; its last line is "N passed, N failed".
 # The Windows tests run under wine64 on the 64-bit build of the same sources, and also on the
 # 32-bit program where this machine can execute 32-bit x86 code and has the 32-bit Wine.
 set -uo pipefail

@@ -109,6 +109,18 @@ class ProbeCalibrationDialogTest : public DialogSession {
         ASSERT_TRUE(WaitClosed(Dialog));
     }
 
+    // OK refuses the points with its message box; the dialog, then closed, wrote nothing.
+    void ExpectOkRefusedAndNothingWritten() {
+        ASSERT_EQ(driver::Click(Item(IDOK), 0), Delivery::Pending);
+        MessageBoxInfo box;
+        ASSERT_TRUE(driver::FindMessageBox(Program.ProcessId(), 5000, box));
+        EXPECT_EQ(box.Text, PointsRefused);
+        ASSERT_NE(driver::CloseMessageBox(box), Delivery::Failed);
+        ASSERT_NE(driver::CloseWindow(Dialog), Delivery::Failed);
+        ASSERT_TRUE(WaitClosed(Dialog));
+        EXPECT_TRUE(FramesOf({58, 59, 60}).empty());
+    }
+
     // The offset, slope and date writes of OK, in this order.
     void ExpectResultWritten(double offset, double slope) {
         const std::vector<LoggedFrame> writes = FramesOf({58, 59, 60});
@@ -165,14 +177,7 @@ TEST_F(ProbeCalibrationDialogTest, AFailedSetUpLeavesNothingToStartAndOkRefuses)
     Sleep(1200);
     EXPECT_EQ(Line.Codes(), (std::vector<int>{51, 52})) << "no coefficients, and no timer";
 
-    ASSERT_EQ(driver::Click(Item(IDOK), 0), Delivery::Pending);
-    MessageBoxInfo box;
-    ASSERT_TRUE(driver::FindMessageBox(Program.ProcessId(), 5000, box));
-    EXPECT_EQ(box.Text, PointsRefused);
-    ASSERT_NE(driver::CloseMessageBox(box), Delivery::Failed);
-    ASSERT_NE(driver::CloseWindow(Dialog), Delivery::Failed);
-    ASSERT_TRUE(WaitClosed(Dialog));
-    EXPECT_TRUE(FramesOf({58, 59, 60}).empty());
+    ExpectOkRefusedAndNothingWritten();
 }
 
 TEST_F(ProbeCalibrationDialogTest, APresetBoxSwitchesItsPointBetweenABufferAndATypedStandard) {
@@ -328,14 +333,7 @@ TEST_F(ProbeCalibrationDialogTest, ChangingTheBufferOfAMeasuredPointClearsItAndO
     EXPECT_EQ(Text(Point1.Voltage), "");
 
     Line.Mark();
-    ASSERT_EQ(driver::Click(Item(IDOK), 0), Delivery::Pending);
-    MessageBoxInfo box;
-    ASSERT_TRUE(driver::FindMessageBox(Program.ProcessId(), 5000, box));
-    EXPECT_EQ(box.Text, PointsRefused);
-    ASSERT_NE(driver::CloseMessageBox(box), Delivery::Failed);
-    ASSERT_NE(driver::CloseWindow(Dialog), Delivery::Failed);
-    ASSERT_TRUE(WaitClosed(Dialog));
-    EXPECT_TRUE(FramesOf({58, 59, 60}).empty());
+    ExpectOkRefusedAndNothingWritten();
 }
 
 TEST_F(ProbeCalibrationDialogTest, ClosingTheMainWindowUnderTheDialogCancelsItThenEndsTheProgram) {
