@@ -16,7 +16,22 @@ jobs=$(nproc)
 start=$(date +%s)
 status=0
 mkdir -p build
-suites=()
+
+# Interrupted, the run ends what it started: its suites, and the Wine environments, whose
+# displays and servers run in sessions of their own and so outlive a Ctrl-C otherwise.
+interrupted() {
+    trap '' INT TERM
+    echo "== interrupted: ending the suites and the Wine environments" >&2
+    kill $(jobs -p) 2>/dev/null
+    wait
+    local dir
+    for dir in build/win64/wine build/win32/wine; do
+        [ -d "$dir" ] && scripts/wine-env.sh stop "$dir" >/dev/null 2>&1
+    done
+    exit "$1"
+}
+trap 'interrupted 130' INT
+trap 'interrupted 143' TERM
 
 configure_and_build() {
     local preset=$1
@@ -37,15 +52,13 @@ configure_and_build() {
     echo "== $preset: built in $((SECONDS - began)) s"
 }
 
-# Runs a preset's tests in the background; their outcome is read when all are done.
-start_tests() {
-    local preset=$1
-    (
-        began=$SECONDS
-        ctest --preset "$preset" >"build/ctest-$preset.log" 2>&1
-        echo "$? $((SECONDS - began))" >"build/ctest-$preset.status"
-    ) &
-    suites+=("$preset:$!")
+# Runs a preset's tests, its ctest under the command given after the preset if any, and
+# leaves the outcome for report. Started in the background.
+run_tests() {
+    local preset=$1 began=$SECONDS
+    shift
+    "$@" ctest --preset "$preset" >"build/ctest-$preset.log" 2>&1
+    echo "$? $((SECONDS - began))" >"build/ctest-$preset.status"
 }
 
 passed=0
@@ -83,7 +96,8 @@ fi
 # The native suite runs while the other presets build. The emulated and fuzz suites follow
 # the builds, and the Windows suites run last, alone: their end-to-end tests keep a real
 # 200 ms serial time-out, which a machine busy compiling can miss.
-configure_and_build native && start_tests native
+native_suite=
+configure_and_build native && { run_tests native & native_suite=$!; }
 later=()
 configure_and_build i386 && later+=(i386)
 configure_and_build fuzz && later+=(fuzz)
@@ -105,24 +119,32 @@ for exe in build/win32/tests/*/*.exe build/win32/app/*.exe build/win32/cli/*.exe
     fi
 done
 # Starts the given presets' suites side by side and reports each one when all are done.
+# The emulated 32-bit suite runs with 32-bit system calls refused, as on machines that execute
+# 64-bit code only: a test that starts a 32-bit program directly instead of through the
+# emulator fails here, whatever this machine can run.
+refuse_x86_32=build/native/tests/support/qx7-refuse-x86-32
 run_suites() {
-    local preset suite
+    local preset pids=() n
     for preset in "$@"; do
-        start_tests "$preset"
+        if [ "$preset" = i386 ]; then
+            run_tests "$preset" "$refuse_x86_32" &
+        else
+            run_tests "$preset" &
+        fi
+        pids+=($!)
     done
-    for suite in "${suites[@]}"; do
-        report "${suite%%:*}" "${suite#*:}"
+    for n in "${!pids[@]}"; do
+        report "${@:n+1:1}" "${pids[n]}"
     done
-    suites=()
 }
-run_suites
+[ -z "$native_suite" ] || report native "$native_suite"
 # The emulated suite and the Windows ones talk to the native build's simulator.
-if [ ! -f build/native/tools/qx7sim ]; then
-    echo "== no simulator: the i386 and Windows suites cannot run"
+if [ ! -f build/native/tools/qx7sim ] || [ ! -x "$refuse_x86_32" ]; then
+    echo "== no native build: the i386 and Windows suites cannot run"
     status=1
     later=() windows=()
 fi
-run_suites "${later[@]}"
+run_suites ${later[@]+"${later[@]}"}
 for preset in "${windows[@]}"; do
     run_suites "$preset"
 done
