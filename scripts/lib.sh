@@ -92,6 +92,14 @@ qx7_process_start() {
     awk '{print $20}' <<<"$stat"
 }
 
+# True when process PID has ended: gone, or a child not yet waited for.
+qx7_has_ended() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+    stat=${stat##*) }
+    [ "${stat:0:1}" = Z ]
+}
+
 # True when process PID is the one that started at START (see qx7_process_start): a pid file
 # that outlived its process, or a reboot, never makes a script signal another process.
 qx7_is_process() {
