@@ -25,6 +25,17 @@ function(qx7_platform_sources target)
     endforeach()
 endfunction()
 
+# Compiles through ccache where it is installed. Paths below the source folder are hashed
+# relative to it, so a fresh clone in another folder finds what an earlier one compiled.
+function(qx7_compiler_cache)
+    find_program(QX7_CCACHE ccache)
+    if(QX7_CCACHE)
+        set(launcher env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR} CCACHE_NOHASHDIR=true ${QX7_CCACHE})
+        set(CMAKE_C_COMPILER_LAUNCHER ${launcher} PARENT_SCOPE)
+        set(CMAKE_CXX_COMPILER_LAUNCHER ${launcher} PARENT_SCOPE)
+    endif()
+endfunction()
+
 # The compile options every target of the project gets.
 function(qx7_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
@@ -131,6 +142,6 @@ function(qx7_add_test name)
             set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_GROUPS wine:1)
         endif()
     else()
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 60)
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
     endif()
 endfunction()
