@@ -7,4 +7,4 @@
 
 // False, with the reason in problem, when the file could not be replaced; the target is then
 // as it was and no temporary file remains.
-bool ReplaceFile(const std::string& path, const std::string& text, std::string& problem);
+bool ReplaceWholeFile(const std::string& path, const std::string& text, std::string& problem);

@@ -39,7 +39,7 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-bool ReplaceFile(const std::string& path, const std::string& text, std::string& problem) {
+bool ReplaceWholeFile(const std::string& path, const std::string& text, std::string& problem) {
     const std::size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

@@ -2,7 +2,7 @@
 
 #include "cli/atomic_file.h"
 
-bool ReplaceFile(const std::string& path, const std::string& text, std::string& problem) {
+bool ReplaceWholeFile(const std::string& path, const std::string& text, std::string& problem) {
     const std::string temporary = path + ".partial-" + std::to_string(GetCurrentProcessId());
     // A handle on success, INVALID_HANDLE_VALUE on failure; CREATE_NEW never reuses a file.
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

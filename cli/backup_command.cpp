@@ -62,7 +62,7 @@ int RunBackup(BackupOptions& options) {
         return std::cout ? ExitCode::Success : ExitCode::Usage;
     }
     std::string problem;
-    if (!ReplaceFile(options.File, text, problem)) {
+    if (!ReplaceWholeFile(options.File, text, problem)) {
         throw CommandFailure(ExitCode::Usage, "cannot write " + Escaped(options.File) + ": " +
                                                   problem + "; the file is as it was");
     }
