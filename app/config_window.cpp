@@ -372,8 +372,12 @@ void ConfigWindow::WriteSensorChoice() {
 }
 
 void ConfigWindow::WriteRangeMinField() {
-    // Text that is not a number reads as 0, and 0 is written.
-    float value = RangeMinEdit->GetFloat();
+    float value = 0.0f;
+    // A typo must not reach the transmitter: the range rescales a live 4-20 mA loop at once.
+    // The field keeps the text for the user to correct.
+    if (!RangeMinEdit->TryGetFloat(value)) {
+        return;
+    }
     // The field then shows what the transmitter stored, not what was typed.
     if (Link->WriteRangeMin(value)) {
         RangeMinEdit->SetFloat(2, value);
@@ -381,7 +385,10 @@ void ConfigWindow::WriteRangeMinField() {
 }
 
 void ConfigWindow::WriteRangeMaxField() {
-    float value = RangeMaxEdit->GetFloat();
+    float value = 0.0f;
+    if (!RangeMaxEdit->TryGetFloat(value)) {
+        return;
+    }
     if (Link->WriteRangeMax(value)) {
         RangeMaxEdit->SetFloat(2, value);
     }

@@ -1,5 +1,10 @@
 # The 32-bit x86 build of the platform-free code and the thunk hand-over, statically linked
-# and run under user-mode emulation on machines that execute 64-bit code only.
+# and run under user-mode emulation.
+# Every 32-bit program of this build, a test or a program a test starts, runs through the
+# emulator on every machine, never directly: many machines execute 64-bit user code only
+# (ENOEXEC for a 32-bit program), and a test must not pass or fail by the machine it runs on.
+# A test starts a program of this build through ProgramCommand (tests/support), and the test
+# command runs this suite with 32-bit system calls refused, so a direct start fails at once.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-linux-gnu-gcc)

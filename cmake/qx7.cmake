@@ -25,15 +25,26 @@ function(qx7_platform_sources target)
     endforeach()
 endfunction()
 
+# Compiles through ccache where it is installed. Paths below the source folder are hashed
+# relative to it, so a fresh clone in another folder finds what an earlier one compiled.
+function(qx7_compiler_cache)
+    find_program(QX7_CCACHE ccache)
+    if(QX7_CCACHE)
+        set(launcher env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR} CCACHE_NOHASHDIR=true ${QX7_CCACHE})
+        set(CMAKE_C_COMPILER_LAUNCHER ${launcher} PARENT_SCOPE)
+        set(CMAKE_CXX_COMPILER_LAUNCHER ${launcher} PARENT_SCOPE)
+    endif()
+endfunction()
+
 # The compile options every target of the project gets.
 function(qx7_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
-    qx7_windows_1250(${target})
 endfunction()
 
-# Texts are written in UTF-8 and stored as Windows-1250 bytes, the code page of the program's
-# ANSI windows, as the resource script is. Only GCC converts: under clang (the fuzzers, which
-# read no text) they stay UTF-8.
+# For the window program's code and its tests only: texts are written in UTF-8 and stored as
+# Windows-1250 bytes, the code page of the program's ANSI windows, as the resource script is.
+# Everything else (qx7ctl, the simulator, files and terminals) writes UTF-8. Only GCC
+# converts: under clang (the fuzzers, which read no text) they stay UTF-8.
 function(qx7_windows_1250 target)
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
         target_compile_options(${target} PRIVATE
@@ -66,8 +77,10 @@ endfunction()
 # here (the test presets name it), so test programs run side by side without sharing a port,
 # a display or a window title.
 function(qx7_add_wine_fixture)
-    set(QX7_WINE_SLOTS 5 CACHE STRING "Wine environments the Windows tests run in side by side")
-    set(QX7_WINE_DIR "${CMAKE_BINARY_DIR}/wine" PARENT_SCOPE)
+    set(QX7_WINE_SLOTS 7 CACHE STRING "Wine environments the Windows tests run in side by side")
+    # The one folder of the run's Wine environments; every test that runs under Wine names it.
+    set(QX7_WINE_DIR "${CMAKE_BINARY_DIR}/wine")
+    set(QX7_WINE_DIR "${QX7_WINE_DIR}" PARENT_SCOPE)
     set(env_script "${CMAKE_SOURCE_DIR}/scripts/wine-env.sh")
     if(CMAKE_SIZEOF_VOID_P EQUAL 8)
         set(arch win64)
@@ -83,11 +96,11 @@ function(qx7_add_wine_fixture)
     file(WRITE "${CMAKE_BINARY_DIR}/wine-slots.json"
         "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"wine\": [${slots}]}]}\n")
     add_test(NAME wine.start
-        COMMAND ${env_script} start "${CMAKE_BINARY_DIR}/wine" ${arch} ${QX7_WINE_SLOTS})
-    add_test(NAME wine.stop COMMAND ${env_script} stop "${CMAKE_BINARY_DIR}/wine")
+        COMMAND ${env_script} start "${QX7_WINE_DIR}" ${arch} ${QX7_WINE_SLOTS})
+    add_test(NAME wine.stop COMMAND ${env_script} stop "${QX7_WINE_DIR}")
     set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
     set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
-    set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${CMAKE_BINARY_DIR}/wine"
+    set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${QX7_WINE_DIR}"
         CACHE STRING "" FORCE)
 endfunction()
 
@@ -97,16 +110,20 @@ endfunction()
 # pseudo-terminal is mapped to a COM port of the Wine prefix; native tests start their own.
 # SHARDS n (Windows only): the binary's cases are split into n ctest tests, name.0 .. name.n-1,
 # through GoogleTest's sharding, so that a long suite runs in several Wine slots at once.
+# WINDOWS_1250: the test's texts are the window program's (see qx7_windows_1250).
 function(qx7_add_test name)
-    cmake_parse_arguments(T "SIMULATOR" "SHARDS" "SOURCES;LIBS;SIMULATOR_ARGS" ${ARGN})
+    cmake_parse_arguments(T "SIMULATOR;WINDOWS_1250" "SHARDS" "SOURCES;LIBS;SIMULATOR_ARGS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
     qx7_warnings(${name})
+    if(T_WINDOWS_1250)
+        qx7_windows_1250(${name})
+    endif()
     if(WIN32)
         if(T_SIMULATOR)
             set(command ${CMAKE_SOURCE_DIR}/scripts/with-simulator.sh
-                --wine "${CMAKE_BINARY_DIR}/wine"
+                --wine "${QX7_WINE_DIR}"
                 --simulator "${QX7_NATIVE_BUILD_DIR}/tools/qx7sim"
                 ${T_SIMULATOR_ARGS} -- $<TARGET_FILE:${name}>)
         else()
@@ -125,6 +142,6 @@ function(qx7_add_test name)
             set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_GROUPS wine:1)
         endif()
     else()
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 60)
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
     endif()
 endfunction()

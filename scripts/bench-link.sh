@@ -19,13 +19,9 @@ cmake --build "$build" -j2 --target qx7sim qx7-link-bench >/dev/null
 sim="$build/tools/qx7sim"
 
 tmp=$(mktemp -d)
-pid=
 wine_dir=
 cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid"
-        wait "$pid" 2>/dev/null || true
-    fi
+    qx7_stop_simulator
     if [ -n "$wine_dir" ]; then
         "$root/scripts/wine-env.sh" stop "$wine_dir" >/dev/null 2>&1 || true
     fi
@@ -37,15 +33,11 @@ trap cleanup EXIT
 run_native() {
     local label=$1 bench_args=$2
     shift 2
-    "$sim" --link "$tmp/link" "$@" &
-    pid=$!
-    qx7_wait_for_simulator "$pid" "$tmp/link" || { echo "bench-link: no simulator" >&2; exit 1; }
+    qx7_start_simulator "$sim" "$(mktemp -d "$tmp/sim.XXXXXX")" "$@" || exit 1
     echo "== native, $label"
     # shellcheck disable=SC2086
-    "$build/tools/qx7-link-bench" "$tmp/link" $bench_args
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
-    pid=
+    "$build/tools/qx7-link-bench" "$QX7_SIM_LINK" $bench_args
+    qx7_stop_simulator
 }
 
 run_wine() {

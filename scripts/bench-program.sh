@@ -20,9 +20,8 @@ done
 
 dir="$root/build/bench-program"
 work=$(mktemp -d)
-sim_pid=
 cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+    qx7_stop_simulator
     scripts/wine-env.sh stop "$dir" >/dev/null 2>&1 || true
     rm -rf "$work"
 }
@@ -34,10 +33,8 @@ export QX7_WINE_SLOT_TAKEN=1
 . "$dir/slot-0/env"
 run() { scripts/wine-run.sh "$dir" "$@"; }
 
-"$native/tools/qx7sim" --link "$work/link" --log "$work/requests.log" --pace &
-sim_pid=$!
-qx7_wait_for_simulator "$sim_pid" "$work/link" || { echo "bench-program: no simulator" >&2; exit 1; }
-ln -sfn "$(readlink -f "$work/link")" "$WINEPREFIX/dosdevices/com7"
+qx7_start_simulator "$native/tools/qx7sim" "$work" --pace || exit 1
+qx7_map_com7 "$QX7_SIM_LINK"
 "$WINE" reg add 'HKLM\Hardware\Devicemap\Serialcomm' /v Bench /d COM7 /f >/dev/null 2>&1
 
 # The idle program: started, nothing chosen, its processor time read from the kernel.

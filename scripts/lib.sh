@@ -48,6 +48,65 @@ qx7_start_xvfb() {
     }
 }
 
+# Starts the transmitter simulator with its pseudo-terminal link, request log and control FIFO
+# in DIR (link, requests.log, control), and waits for the link.
+# Sets QX7_SIM_PID and QX7_SIM_LINK. Usage: qx7_start_simulator SIMULATOR DIR [OPTIONS...]
+qx7_start_simulator() {
+    local simulator=$1 dir=$2
+    shift 2
+    if [ ! -x "$simulator" ]; then
+        echo "no simulator at $simulator (build the native preset first)" >&2
+        return 1
+    fi
+    "$simulator" --link "$dir/link" --log "$dir/requests.log" --control "$dir/control" "$@" &
+    QX7_SIM_PID=$!
+    QX7_SIM_LINK="$dir/link"
+    qx7_wait_for_simulator "$QX7_SIM_PID" "$QX7_SIM_LINK" || {
+        echo "the simulator did not start" >&2
+        return 1
+    }
+}
+
+# Ends the simulator that qx7_start_simulator started, if it still runs.
+qx7_stop_simulator() {
+    if [ -n "${QX7_SIM_PID:-}" ] && kill -0 "$QX7_SIM_PID" 2>/dev/null; then
+        kill "$QX7_SIM_PID" 2>/dev/null || true
+        wait "$QX7_SIM_PID" 2>/dev/null || true
+    fi
+    QX7_SIM_PID=
+}
+
+# Makes COM7 of the Wine prefix $WINEPREFIX the simulator's pseudo-terminal; it takes effect
+# at once. Usage: qx7_map_com7 LINK
+qx7_map_com7() {
+    ln -sfn "$(readlink -f "$1")" "$WINEPREFIX/dosdevices/com7"
+}
+
+# Prints what tells process PID apart from a later one with the same number: its start time
+# in clock ticks since boot. Prints nothing when there is no such process.
+qx7_process_start() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+    # The command name may hold spaces; the fields after it are fixed.
+    stat=${stat##*) }
+    awk '{print $20}' <<<"$stat"
+}
+
+# True when process PID has ended: gone, or a child not yet waited for.
+qx7_has_ended() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+    stat=${stat##*) }
+    [ "${stat:0:1}" = Z ]
+}
+
+# True when process PID is the one that started at START (see qx7_process_start): a pid file
+# that outlived its process, or a reboot, never makes a script signal another process.
+qx7_is_process() {
+    local pid=$1 start=$2
+    [ -n "$pid" ] && [ -n "$start" ] && [ "$(qx7_process_start "$pid")" = "$start" ]
+}
+
 # Runs COMMAND every 50 ms until it succeeds or SECONDS have passed.
 # Usage: qx7_wait_for SECONDS COMMAND [ARGS...]
 qx7_wait_for() {

@@ -19,6 +19,14 @@ root=$(pwd)
 
 scripts/setup.sh
 
+headless=0
+[ -n "${DISPLAY:-}" ] || headless=1
+if [ "$headless" -eq 0 ] && ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+    echo "run: cannot open the display $DISPLAY; start an X server there, or unset DISPLAY" \
+        "to run on a private Xvfb" >&2
+    exit 1
+fi
+
 # The 32-bit program where this machine can run it; elsewhere the 64-bit build of the same
 # sources under wine64.
 if qx7_can_run_wine32; then
@@ -52,24 +60,23 @@ build "$preset" "$windows_build" qx7_demo
 [ -n "${QX7_RUN_PROGRAM:-}" ] || build "$preset" "$windows_build" qx7config
 [ -f "$program" ] || { echo "run: the program is not built: $program does not exist" >&2; exit 1; }
 
-headless=0
-[ -n "${DISPLAY:-}" ] || headless=1
 mkdir -p "$root/build/run"
 work=$(mktemp -d "$root/build/run/session.XXXXXX")
-simulator_pid='' program_pid=''
+# The program's log outlives the session, so a failed run can be looked into.
+program_log="$root/build/run/program-$(date +%Y%m%d-%H%M%S).log"
+program_pid=''
 finish() {
-    local pid
-    for pid in $program_pid $simulator_pid; do
-        if kill -0 "$pid" 2>/dev/null; then
-            kill "$pid" 2>/dev/null || true
-            wait "$pid" 2>/dev/null || true
-        fi
-    done
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true
+    fi
+    qx7_stop_simulator
     scripts/wine-env.sh stop "$environment" >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap finish EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 if [ "$headless" -eq 1 ]; then
     scripts/wine-env.sh start "$environment" "$arch" >/dev/null
@@ -78,16 +85,12 @@ else
 fi
 # shellcheck disable=SC1091
 . "$environment/slot-0/env"
+# The environment is this script's alone, so its programs need not take turns in it.
+export QX7_WINE_SLOT_TAKEN=1
+wine() { scripts/wine-run.sh "$environment" "$@"; }
 
-"$simulator" --link "$work/link" --log "$work/requests.log" --control "$work/control" "$@" &
-simulator_pid=$!
-qx7_wait_for_simulator "$simulator_pid" "$work/link" || { echo "run: the simulator did not start" >&2; exit 1; }
-ln -sfn "$(readlink -f "$work/link")" "$WINEPREFIX/dosdevices/com7"
-
-wine() {
-    # The Czech locale gives the program the Windows-1250 code page of its texts.
-    env LC_ALL="$WINE_LOCALE" "$WINE" "$@"
-}
+qx7_start_simulator "$simulator" "$work" "$@" || exit 1
+qx7_map_com7 "$QX7_SIM_LINK"
 
 # The environment's server is persistent, so the port registered here stays registered: Wine
 # refills the volatile serial-device key whenever its server starts.
@@ -97,16 +100,27 @@ if ! wine reg query 'HKLM\Hardware\Devicemap\Serialcomm' 2>/dev/null | grep -q "
     exit 1
 fi
 
-# Started directly, not through the function, so that its pid is the program's own.
-env LC_ALL="$WINE_LOCALE" "$WINE" "$program" >"$work/program.log" 2>&1 &
+# wine-run.sh and the Wine loader exec one another, so this pid is the program's own.
+wine "$program" >"$program_log" 2>&1 &
 program_pid=$!
 echo "run: the simulator answers on $port; change it with: echo 'set ph 4.01' > $work/control"
 
+# Says how the program ended when it failed, and where its log is.
+program_ended() {
+    local code=$1
+    program_pid=
+    if [ "$code" -ne 0 ]; then
+        echo "run: the program ended with code $code; its log: $program_log" >&2
+        return 1
+    fi
+}
+
 if [ "$headless" -eq 0 ]; then
     echo "run: QX7 config runs on display $DISPLAY; close its window to end"
-    wait "$program_pid" || true
-    program_pid=
-    exit 0
+    code=0
+    wait "$program_pid" || code=$?
+    program_ended "$code"
+    exit $?
 fi
 
 if ! wine "$demo" show "$port" "$seconds"; then
@@ -116,4 +130,10 @@ screenshot="$root/build/run/screenshot-$(date +%Y%m%d-%H%M%S).png"
 import -display "$DISPLAY" -window root "$screenshot"
 echo "run: screenshot: $screenshot"
 wine "$demo" close || true
-qx7_wait_for 10 bash -c "! kill -0 $program_pid 2>/dev/null" || true
+if ! qx7_wait_for 10 qx7_has_ended "$program_pid"; then
+    echo "run: the program did not close within 10 s; its log: $program_log" >&2
+    exit 1
+fi
+code=0
+wait "$program_pid" || code=$?
+program_ended "$code"

@@ -16,7 +16,22 @@ jobs=$(nproc)
 start=$(date +%s)
 status=0
 mkdir -p build
-suites=()
+
+# Interrupted, the run ends what it started: its suites, and the Wine environments, whose
+# displays and servers run in sessions of their own and so outlive a Ctrl-C otherwise.
+interrupted() {
+    trap '' INT TERM
+    echo "== interrupted: ending the suites and the Wine environments" >&2
+    kill $(jobs -p) 2>/dev/null
+    wait
+    local dir
+    for dir in build/win64/wine build/win32/wine; do
+        [ -d "$dir" ] && scripts/wine-env.sh stop "$dir" >/dev/null 2>&1
+    done
+    exit "$1"
+}
+trap 'interrupted 130' INT
+trap 'interrupted 143' TERM
 
 configure_and_build() {
     local preset=$1
@@ -37,15 +52,13 @@ configure_and_build() {
     echo "== $preset: built in $((SECONDS - began)) s"
 }
 
-# Runs a preset's tests in the background; their outcome is read when all are done.
-start_tests() {
-    local preset=$1
-    (
-        began=$SECONDS
-        ctest --preset "$preset" >"build/ctest-$preset.log" 2>&1
-        echo "$? $((SECONDS - began))" >"build/ctest-$preset.status"
-    ) &
-    suites+=("$preset:$!")
+# Runs a preset's tests, its ctest under the command given after the preset if any, and
+# leaves the outcome for report. Started in the background.
+run_tests() {
+    local preset=$1 began=$SECONDS
+    shift
+    "$@" ctest --preset "$preset" >"build/ctest-$preset.log" 2>&1
+    echo "$? $((SECONDS - began))" >"build/ctest-$preset.status"
 }
 
 passed=0
@@ -80,13 +93,31 @@ else
     win32_tests="this machine cannot execute 32-bit x86 code"
 fi
 
-# The native suite runs while the other presets build. The emulated and fuzz suites follow
-# the builds, and the Windows suites run last, alone: their end-to-end tests keep a real
-# 200 ms serial time-out, which a machine busy compiling can miss.
-configure_and_build native && start_tests native
-later=()
-configure_and_build i386 && later+=(i386)
-configure_and_build fuzz && later+=(fuzz)
+# Every suite but the Windows ones runs in the background as soon as its preset is built,
+# while the next presets build. The Windows suites run last, alone: their end-to-end tests
+# keep a real 200 ms serial time-out, which a machine busy compiling can miss.
+# The emulated 32-bit suite runs with 32-bit system calls refused, as on machines that execute
+# 64-bit code only: a test that starts a 32-bit program directly instead of through the
+# emulator fails here, whatever this machine can run. It and the Windows suites talk to the
+# native build's simulator.
+refuse_x86_32=build/native/tests/support/qx7-refuse-x86-32
+background=() background_pids=()
+native_built=no
+if configure_and_build native; then
+    native_built=yes
+    run_tests native &
+    background+=(native) background_pids+=($!)
+else
+    echo "== no native build: the i386 and Windows suites cannot run"
+fi
+if configure_and_build i386 && [ "$native_built" = yes ]; then
+    run_tests i386 "$refuse_x86_32" &
+    background+=(i386) background_pids+=($!)
+fi
+if configure_and_build fuzz; then
+    run_tests fuzz &
+    background+=(fuzz) background_pids+=($!)
+fi
 windows=()
 configure_and_build win64 && windows+=(win64)
 if [ "$win32_tests" = yes ]; then
@@ -104,28 +135,15 @@ for exe in build/win32/tests/*/*.exe build/win32/app/*.exe build/win32/cli/*.exe
         status=1
     fi
 done
-# Starts the given presets' suites side by side and reports each one when all are done.
-run_suites() {
-    local preset suite
-    for preset in "$@"; do
-        start_tests "$preset"
-    done
-    for suite in "${suites[@]}"; do
-        report "${suite%%:*}" "${suite#*:}"
-    done
-    suites=()
-}
-run_suites
-# The emulated suite and the Windows ones talk to the native build's simulator.
-if [ ! -f build/native/tools/qx7sim ]; then
-    echo "== no simulator: the i386 and Windows suites cannot run"
-    status=1
-    later=() windows=()
-fi
-run_suites "${later[@]}"
-for preset in "${windows[@]}"; do
-    run_suites "$preset"
+for n in "${!background[@]}"; do
+    report "${background[n]}" "${background_pids[n]}"
 done
+if [ "$native_built" = yes ]; then
+    for preset in ${windows[@]+"${windows[@]}"}; do
+        run_tests "$preset" &
+        report "$preset" $!
+    done
+fi
 echo "== everything: $(($(date +%s) - start)) s"
 echo "$passed passed, $failed failed"
 exit $status

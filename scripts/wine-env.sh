@@ -30,26 +30,44 @@ esac
 [[ "$slots" =~ ^[1-9][0-9]?$ ]] || usage
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
-template="$dir/prefix-template"
+# The pristine prefix is kept outside the build tree, so a fresh clone or a new build folder
+# on this machine does not pay for wineboot again; QX7_WINE_TEMPLATES moves it.
+templates=${QX7_WINE_TEMPLATES:-${XDG_CACHE_HOME:-$HOME/.cache}/qx7}
+template="$templates/wine-prefix-$arch"
+
+# The Wine variables of a prefix, written once: the slots' env files hold this line, and this
+# script's own Wine calls evaluate it.
+wine_variables() {
+    echo "export WINEPREFIX='$1' WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
+}
 
 wine_environment() {
-    export WINEPREFIX="$1" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    eval "$(wine_variables "$1")"
+}
+
+# The slot's processes, each as "PID START" (see qx7_process_start), one a line.
+record_process() {
+    echo "$1 $(qx7_process_start "$1")" >>"$2/pids"
 }
 
 stop_slot() {
-    local slot=$1 pid alive
+    local slot=$1 pid start alive ours=()
     [ -f "$slot/pids" ] || return 0
-    local XVFB_PID='' WINESERVER_PID=''
-    # shellcheck disable=SC1091
-    . "$slot/pids"
+    # Only processes that are still the ones recorded are signalled: after a reboot, or once
+    # they have ended, their numbers may belong to anybody.
+    while read -r pid start; do
+        qx7_is_process "$pid" "$start" && ours+=("$pid")
+    done <"$slot/pids"
     # The server of our own prefix ends the Wine processes still running in it.
-    (wine_environment "$slot/prefix"; wineserver -k 2>/dev/null || true)
-    for pid in $WINESERVER_PID $XVFB_PID; do
+    if [ -d "$slot/prefix" ]; then
+        (wine_environment "$slot/prefix"; wineserver -k 2>/dev/null || true)
+    fi
+    for pid in ${ours[@]+"${ours[@]}"}; do
         kill "$pid" 2>/dev/null || true
     done
     for _ in $(seq 50); do
         alive=0
-        for pid in $WINESERVER_PID $XVFB_PID; do
+        for pid in ${ours[@]+"${ours[@]}"}; do
             kill -0 "$pid" 2>/dev/null && alive=1
         done
         [ "$alive" -eq 0 ] && break
@@ -69,40 +87,45 @@ stop() {
 
 make_template() {
     # A pristine prefix is made once and copied for each run, so every run starts from the
-    # same state without paying wineboot again.
-    local version
+    # same state without paying wineboot again. Runs that start at once take turns here, and
+    # the template appears whole or not at all.
+    local version fresh
     version="$arch $("$wine_program" --version) unmanaged"
+    mkdir -p "$templates"
+    exec 8>"$templates/.wine-prefix-$arch.lock"
+    flock 8
     if [ -f "$template/.qx7-wine-version" ] && [ "$(cat "$template/.qx7-wine-version")" = "$version" ]; then
+        exec 8>&-
         return 0
     fi
-    rm -rf "$template"
+    fresh=$(mktemp -d "$templates/.wine-prefix-$arch.XXXXXX")
     (
-        wine_environment "$template"
+        wine_environment "$fresh"
         "$wine_program" wineboot -i >/dev/null 2>&1
         # Without a window manager a managed window makes Wine wait about two seconds
         # whenever it is destroyed; the tests need none of what the manager offers.
         "$wine_program" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
     )
-    echo "$version" >"$template/.qx7-wine-version"
+    echo "$version" >"$fresh/.qx7-wine-version"
+    rm -rf "$template"
+    mv "$fresh" "$template"
+    exec 8>&-
 }
 
 # Prepares one slot whose display is already running: its prefix, its server, and the first
 # program, which pays for loading the prefix here rather than in a test.
 prepare_slot() {
-    local slot=$1 display=$2 xvfb_pid=$3
+    local slot=$1 display=$2
     rm -rf "$slot/prefix"
     cp -a "$template" "$slot/prefix"
     wine_environment "$slot/prefix"
     setsid wineserver -f -p </dev/null >"$slot/wineserver.log" 2>&1 &
-    cat >"$slot/pids" <<PIDS
-XVFB_PID=$xvfb_pid
-WINESERVER_PID=$!
-PIDS
-    cat >"$slot/env" <<ENV
-export WINEPREFIX='$slot/prefix' WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-export DISPLAY='$display' WINE='$wine_program' WINE_LOCALE=cs_CZ.UTF-8
-ENV
+    record_process $! "$slot"
+    {
+        wine_variables "$slot/prefix"
+        echo "export DISPLAY='$display' WINE='$wine_program' WINE_LOCALE=cs_CZ.UTF-8"
+    } >"$slot/env"
     if [ -n "${QX7_WINE_DISPLAY:-}" ]; then
         DISPLAY=$display "$wine_program" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f \
             >/dev/null 2>&1 || true
@@ -112,19 +135,25 @@ ENV
 
 start() {
     stop
+    # Interrupted or failed half-way, start leaves nothing running behind it.
+    trap 'stop; exit 130' INT
+    trap 'stop; exit 143' TERM
+    trap '[ $? -eq 0 ] || stop' EXIT
     make_template
-    local n slot display xvfb_pid pids=()
+    local n slot display pids=()
     for n in $(seq 0 $((slots - 1))); do
         slot="$dir/slot-$n"
         mkdir -p "$slot"
+        rm -f "$slot/pids"
         if [ -n "${QX7_WINE_DISPLAY:-}" ]; then
-            display=$QX7_WINE_DISPLAY xvfb_pid=
+            display=$QX7_WINE_DISPLAY
         else
             # Displays are taken one after another, so two slots never pick the same one.
             qx7_start_xvfb "$slot/xvfb.log" || exit 1
-            display=$QX7_DISPLAY xvfb_pid=$QX7_XVFB_PID
+            display=$QX7_DISPLAY
+            record_process "$QX7_XVFB_PID" "$slot"
         fi
-        prepare_slot "$slot" "$display" "$xvfb_pid" &
+        prepare_slot "$slot" "$display" &
         pids+=($!)
     done
     for n in "${pids[@]}"; do

@@ -24,10 +24,6 @@ while [ $# -gt 0 ]; do
     esac
 done
 [ -n "$wine_dir" ] && [ -n "$simulator" ] && [ $# -ge 1 ] || usage
-if [ ! -x "$simulator" ]; then
-    echo "with-simulator: no simulator at $simulator (build the native preset first)" >&2
-    exit 1
-fi
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lib.sh
 . "$here/lib.sh"
@@ -42,26 +38,15 @@ qx7_take_slot "$slot"
 
 # The directory's name must not be a Windows device name; "sim" is not.
 work=$(mktemp -d "$slot/sim.XXXXXX")
-port="$WINEPREFIX/dosdevices/com7"
-sim_pid=
 cleanup() {
-    if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-        kill "$sim_pid"
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -f "$port"
+    qx7_stop_simulator
+    rm -f "$WINEPREFIX/dosdevices/com7"
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-"$simulator" --link "$work/link" --log "$work/requests.log" --control "$work/control" \
-    ${options[@]+"${options[@]}"} &
-sim_pid=$!
-if ! qx7_wait_for_simulator "$sim_pid" "$work/link"; then
-    echo "with-simulator: the simulator did not start" >&2
-    exit 1
-fi
-ln -sfn "$(readlink -f "$work/link")" "$port"
+qx7_start_simulator "$simulator" "$work" ${options[@]+"${options[@]}"} || exit 1
+qx7_map_com7 "$QX7_SIM_LINK"
 
 windows_path() {
     printf 'Z:%s' "$1" | tr '/' '\\'

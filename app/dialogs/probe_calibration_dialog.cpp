@@ -129,7 +129,8 @@ void ProbeCalibrationDialog::Ok(MessageRecord& msg) {
     if (Calibration.IsSampling()) {
         return;
     }
-    if (!Calibration.AcceptPoints()) {
+    const bool asShown = ShowsMeasuredStandard(1) && ShowsMeasuredStandard(2);
+    if (!asShown || !Calibration.AcceptPoints()) {
         // The points stay as they are, so that one of them can be measured again.
         MessageBoxA(Handle, UiText::PointsRefused, UiText::Calibration, MB_ICONERROR);
         return;
@@ -240,6 +241,16 @@ void ProbeCalibrationDialog::ShowNoStandard(std::int32_t point) {
     const PointControls controls = ControlsOf(point);
     controls.TemperatureText->SetText(UiText::NoStandard);
     controls.VoltageText->ClearText();
+}
+
+bool ProbeCalibrationDialog::ShowsMeasuredStandard(std::int32_t point) {
+    const CalibrationPoint& measured = Calibration.GetPoint(point);
+    // A buffer's standard is shown rounded, and an invalid point is refused anyway.
+    if (!measured.Valid || measured.UsePreset) {
+        return true;
+    }
+    float shown = 0.0f;
+    return ControlsOf(point).StandardEdit->TryGetFloat(shown) && shown == measured.Standard;
 }
 
 void ProbeCalibrationDialog::ShowPoint(std::int32_t point, const CalibrationPoint& values) {

@@ -84,6 +84,9 @@ class ProbeCalibrationDialog : public ToolDialog, private CalibrationView {
     void StartPoint(std::int32_t point);
     // "Chyba" where the point's temperature would be: it has no standard to go with it.
     void ShowNoStandard(std::int32_t point);
+    // False when a measured point's typed standard was changed since: the field no longer
+    // shows the standard that the point would be calibrated with.
+    bool ShowsMeasuredStandard(std::int32_t point);
 
     void StepProgress() override;
     void ResetProgress() override;

@@ -21,7 +21,8 @@ ProbeTypeDialog::ProbeTypeDialog(WindowObject* parent, Transmitter& link,
 void ProbeTypeDialog::SetupWindow() {
     ToolDialog::SetupWindow();
     std::uint8_t kind = 0;
-    if (Link.ReadProbeKind(kind)) {
+    KindKnown = Link.ReadProbeKind(kind);
+    if (KindKnown) {
         KindCombo->AddString(InputKindName(ProbeKindPh));
         KindCombo->AddString(InputKindName(ProbeKindIse));
         // A kind the list does not hold leaves nothing selected.
@@ -33,6 +34,12 @@ void ProbeTypeDialog::SetupWindow() {
 }
 
 void ProbeTypeDialog::Ok(MessageRecord& msg) {
+    // The list then offered no kind to choose, and writing one would wipe the calibration of
+    // whatever probe is fitted.
+    if (!KindKnown) {
+        Cancel(msg);
+        return;
+    }
     const std::int32_t selected = KindCombo->GetSelectedIndex();
     // No selection is -1, whose low byte would store 255 as the kind; the user must choose.
     if (selected < 0) {

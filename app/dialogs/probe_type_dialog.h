@@ -27,11 +27,14 @@ class ProbeTypeDialog : public ToolDialog, private ProbeDefaultsView {
     // Lists the kinds and selects the transmitter's, or shows that it could not be read.
     void SetupWindow() override;
     // Writes the chosen kind with its defaults and closes; without a chosen kind it stays open.
+    // When the kind could not be read it writes nothing and closes as Cancel does.
     void Ok(MessageRecord& msg) override;
 
     ComboBox* KindCombo = nullptr;
     Transmitter& Link;
     const DisplayRecord Displays;
+    // Whether set-up read the transmitter's kind, so that the list holds the kinds.
+    bool KindKnown = false;
 
   private:
     void ShowProbeKind(std::uint8_t kind) override;

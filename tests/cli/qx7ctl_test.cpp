@@ -22,6 +22,7 @@
 
 #include "calibration/sensor_list.h"
 #include "link/transmitter_link.h"
+#include "tests/support/program_command.h"
 #include "tests/support/simulator_process.h"
 
 extern char** environ;
@@ -58,7 +59,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // Starts qx7ctl with its output in files of dir.
 pid_t StartCtl(const std::vector<std::string>& args, const std::string& dir) {
-    std::vector<std::string> words = {QX7CTL_PATH};
+    std::vector<std::string> words = ProgramCommand(QX7CTL_PATH);
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& word : words) {
@@ -73,7 +74,7 @@ pid_t StartCtl(const std::vector<std::string>& args, const std::string& dir) {
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
-    if (posix_spawn(&pid, QX7CTL_PATH, &actions, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
         pid = -1;
     }
     posix_spawn_file_actions_destroy(&actions);

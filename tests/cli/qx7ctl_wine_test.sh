@@ -14,22 +14,16 @@ settings=(--set serial=4711 --set firmware=0x0210 --set input_damping=12 --set r
           --set offset=-18 --set sensitivity=-53 --set date=20250101 --set c2=0.002)
 report=(info --json --today 2025-03-01)
 
+# shellcheck source=../../scripts/lib.sh
+. "$scripts/lib.sh"
 work=$(mktemp -d)
-sim_pid=
 cleanup() {
-    if [ -n "$sim_pid" ]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
+    qx7_stop_simulator
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-"$simulator" --link "$work/link" "${settings[@]}" &
-sim_pid=$!
-# shellcheck source=../../scripts/lib.sh
-. "$scripts/lib.sh"
-qx7_wait_for_simulator "$sim_pid" "$work/link" || { echo "the simulator did not start" >&2; exit 1; }
+qx7_start_simulator "$simulator" "$work" "${settings[@]}" || exit 1
 "$native" "${report[0]}" "$work/link" "${report[@]:1}" > "$work/native.json"
 
 "$scripts/with-simulator.sh" --wine "$wine_dir" --simulator "$simulator" "${settings[@]}" \

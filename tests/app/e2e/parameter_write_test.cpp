@@ -1,10 +1,11 @@
-// Settings changed straight from the main window: each choice or "Zápis" is one write to the
-// transmitter, and a range field then shows what the transmitter stored.
+// Settings changed straight from the main window: each choice, and each "Zápis" of a number, is
+// one write to the transmitter, and a range field then shows what the transmitter stored.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -112,14 +113,36 @@ TEST_F(ParameterWrite, ARangeFieldShowsWhatTheTransmitterStored) {
     Connect();
     ASSERT_TRUE(Transmitter.Send("echo range_min 3.25"));
     WriteRange(place::RangeMin, kRangeMinButton, "2,5");
-    WriteRange(place::RangeMax, kRangeMaxButton, "abc");
+    WriteRange(place::RangeMax, kRangeMaxButton, "-inf");
+    WriteRange(place::RangeMax, kRangeMaxButton, "nan");
 
     const std::vector<LoggedFrame> frames = Line.Frames();
-    ASSERT_EQ(Line.Codes(), (std::vector<int>{56, 57}));
+    ASSERT_EQ(Line.Codes(), (std::vector<int>{56, 57, 57}));
     EXPECT_EQ(FloatOf(frames[0]), 2.5f) << "a comma is the decimal point";
-    EXPECT_EQ(FloatOf(frames[1]), 0.0f) << "text that is not a number writes 0";
+    EXPECT_EQ(FloatOf(frames[1]), -INFINITY) << "infinity is a number";
+    EXPECT_TRUE(std::isnan(FloatOf(frames[2]))) << "so is nan";
     EXPECT_EQ(Program.TextAt(place::RangeMin), "3.25");
-    EXPECT_EQ(Program.TextAt(place::RangeMax), "0.00");
+    EXPECT_EQ(Program.TextAt(place::RangeMax), "Nan");
+}
+
+TEST_F(ParameterWrite, ATypoInARangeFieldWritesNothingAndStaysAsTyped) {
+    Connect();
+    // "3,7562.50" is what clicking into "3,75" and typing "62.50" leaves.
+    for (const char* text : {"", "abc", "3,7562.50", "1.234,5", "12 5"}) {
+        WriteRange(place::RangeMin, kRangeMinButton, text);
+        WriteRange(place::RangeMax, kRangeMaxButton, text);
+        EXPECT_EQ(Program.TextAt(place::RangeMin), text);
+        EXPECT_EQ(Program.TextAt(place::RangeMax), text);
+    }
+    // A number in the same fields is still written. Its two frames, and nothing before them,
+    // also show that the log was read after every press had been handled.
+    WriteRange(place::RangeMin, kRangeMinButton, "2,5");
+    WriteRange(place::RangeMax, kRangeMaxButton, "2,5");
+    const std::vector<LoggedFrame> frames = Line.Frames();
+    ASSERT_EQ(Line.Codes(), (std::vector<int>{56, 57}));
+    EXPECT_EQ(FloatOf(frames[0]), 2.5f);
+    EXPECT_EQ(FloatOf(frames[1]), 2.5f);
+    EXPECT_EQ(Program.TextAt(place::RangeMax), "2.50");
 }
 
 TEST_F(ParameterWrite, ARangeFieldWritesBackExactlyTheValueItShows) {

@@ -122,19 +122,35 @@ TEST_F(ProbeTypeDialogTest, AnUnknownKindMustBeChosenBeforeAnythingIsWritten) {
     EXPECT_EQ(Program.TextAt(place::Probe), "pH");
 }
 
-TEST_F(ProbeTypeDialogTest, AnUnreadableKindStillLetsOkWriteThePhDefaults) {
+TEST_F(ProbeTypeDialogTest, AnUnreadableKindLetsOkCloseWithoutWriting) {
+    // A calibrated ISE probe, which the pH defaults would wipe.
+    ASSERT_TRUE(Transmitter.Send("set probe_kind 1"));
+    ASSERT_TRUE(Transmitter.Send("set sensitivity -30"));
+    ASSERT_TRUE(Transmitter.Send("set date 20250101"));
+    ASSERT_TRUE(Transmitter.Send("set range_max 10000"));
     Connect();
+    const std::vector<std::string> before = MainWindowFields();
     ASSERT_TRUE(Transmitter.Send("fault silent on 51 times 1"));
-    const HWND dialog = OpenDialog(ProbeTypeButton, Title);
+    HWND dialog = OpenDialog(ProbeTypeButton, Title);
     ASSERT_NE(dialog, nullptr);
     const HWND kinds = GetDlgItem(dialog, KindCombo);
     EXPECT_EQ(driver::ComboItems(kinds), (std::vector<std::string>{"Chyba komunikace"}));
     EXPECT_EQ(driver::ComboSelection(kinds), 0);
 
+    // Enter is OK.
+    ASSERT_NE(driver::PressKey(dialog, VK_RETURN), Delivery::Failed);
+    ASSERT_TRUE(WaitClosed(dialog));
+    EXPECT_EQ(Line.Codes(), (std::vector<int>{51})) << "only the set-up read";
+    EXPECT_EQ(MainWindowFields(), before);
+
+    // Once the kind reads again, OK writes it with its defaults as before.
+    dialog = OpenDialog(ProbeTypeButton, Title);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(driver::ComboSelection(GetDlgItem(dialog, KindCombo)), 1);
     PressOk(dialog);
-    EXPECT_EQ(Line.Codes(), (std::vector<int>{51, 51, 60, 58, 59, 56, 57}));
-    EXPECT_EQ(MainWindowFields(),
-              (std::vector<std::string>{"pH", "0000-00-00", "0.000", "-59.160", "0.00", "14.00"}));
+    EXPECT_EQ(Line.Codes(), (std::vector<int>{51, 51, 51, 60, 58, 59, 56, 57}));
+    EXPECT_EQ(MainWindowFields(), (std::vector<std::string>{"ISE", "0000-00-00", "0.000", "-59.160",
+                                                            "0.00", "10000.00"}));
 }
 
 // The command that closes the main window from anywhere in its tree.
