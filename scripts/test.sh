@@ -126,6 +126,8 @@ run_suites "${later[@]}"
 for preset in "${windows[@]}"; do
     run_suites "$preset"
 done
+# Which programs the release's smoke test ran: the zip's own, or the 64-bit build's.
+[ -f build/win64/release/smoke-test.txt ] && echo "== $(cat build/win64/release/smoke-test.txt)"
 echo "== everything: $(($(date +%s) - start)) s"
 echo "$passed passed, $failed failed"
 exit $status

@@ -5,17 +5,18 @@
 # whose path has spaces and Czech letters, without git: the VERSION file carries the first
 # build's version and its time, as in a source tarball.
 #   reproducible_test.sh SOURCE_DIR WINDOWS_BUILD WORK_DIR
-# WINDOWS_BUILD is the first build, of the 32-bit Windows preset, with qx7config and qx7ctl
-# built. Prints both zips' SHA-256.
+# WINDOWS_BUILD is the first build, a configured 32-bit Windows preset; its two programs are
+# brought up to date first. Prints both zips' SHA-256.
 set -euo pipefail
 source_dir=$(cd "${1:?usage: reproducible_test.sh SOURCE_DIR WINDOWS_BUILD WORK_DIR}" && pwd)
 first=$(cd "${2:?}" && pwd)
 work=${3:?}
 release="$source_dir/scripts/release.sh"
 
-for program in app/qx7config.exe cli/qx7ctl.exe; do
-    [ -f "$first/$program" ] || { echo "no $first/$program: build the win32 preset first" >&2; exit 1; }
-done
+if ! cmake --build "$first" -j "$(nproc)" --target qx7config qx7ctl >/dev/null 2>&1; then
+    echo "the first build's programs do not build in $first" >&2
+    exit 1
+fi
 version=$(sed -n 's/^QX7_VERSION=//p' "$first/release.env")
 epoch=$(sed -n 's/^SOURCE_DATE_EPOCH=//p' "$first/release.env")
 
