@@ -91,11 +91,13 @@ package_linux() {
 }
 
 # Configures (afresh) and builds the named targets of a build folder.
+#   build DIR LOG "TARGET..." CONFIGURE_ARGUMENTS...
 build() {
-    local dir=$1 log=$2 targets=$3
+    local dir=$1 log=$2 targets
+    read -ra targets <<<"$3"
     shift 3
     rm -rf "$dir"
-    if ! { cmake "$@" -B "$dir" && cmake --build "$dir" -j "$(nproc)" $targets; } >"$log" 2>&1; then
+    if ! { cmake "$@" -B "$dir" && cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"; } >"$log" 2>&1; then
         tail -n 40 "$log" >&2
         fail "the build in $dir failed (see $log)"
     fi
@@ -122,9 +124,9 @@ work="$root/build/release"
 mkdir -p "$work"
 began=$SECONDS
 echo "release: building the Windows programs in $work/win32"
-build "$work/win32" "$work/win32.log" "--target qx7config qx7ctl" --preset win32
+build "$work/win32" "$work/win32.log" "qx7config qx7ctl" --preset win32
 echo "release: building the Linux programs in $work/linux"
-build "$work/linux" "$work/linux.log" "--target qx7ctl qx7sim" -S "$root" -G Ninja \
+build "$work/linux" "$work/linux.log" "qx7ctl qx7sim" -S "$root" -G Ninja \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_CXX_COMPILER=g++ -DQX7_SANITIZE=OFF \
     "-DCMAKE_EXE_LINKER_FLAGS=-static -s"
 zip=$(package_windows "$work/win32" "$root/dist")

@@ -139,8 +139,9 @@ else
 fi
 wine "$run_dir/qx7ctl.exe" info COM7 | tr -d '\r' >"$work/info.txt" ||
     fail "qx7ctl.exe info COM7 failed: $(cat "$work/info.txt")"
-grep -q '^identity  *QX7$' "$work/info.txt" && grep -q '^serial number  *52301$' "$work/info.txt" ||
+if ! grep -q '^identity  *QX7$' "$work/info.txt" || ! grep -q '^serial number  *52301$' "$work/info.txt"; then
     fail "qx7ctl.exe info COM7 gave: $(cat "$work/info.txt")"
+fi
 echo "qx7ctl.exe info COM7 read the transmitter 52301"
 
 # qx7config.exe: the demo user picks COM7 and checks "Číst"; a changed live value must show.
