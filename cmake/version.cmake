@@ -1,6 +1,7 @@
 # The one version of the programs, worked out once when the build is configured:
 #  - on a commit tagged vMAJOR.MINOR.PATCH: MAJOR.MINOR.PATCH;
 #  - N commits after such a tag: MAJOR.MINOR.PATCH-N-gHASH (as git describe --long gives it);
+#    other tags (v1.2.0-rc1, nightly) are passed over;
 #  - in a history without such a tag: the VERSION file's MAJOR.MINOR.PATCH stands in for the
 #    tag, and N counts every commit;
 #  - without git (a source tarball): the VERSION file holds the whole version.
@@ -27,6 +28,7 @@ function(qx7_read_version source_dir)
     if(QX7_GIT AND EXISTS "${source_dir}/.git")
         execute_process(
             COMMAND ${QX7_GIT} describe --tags --long --abbrev=7 --match "v[0-9]*.[0-9]*.[0-9]*"
+                    --exclude "v*[!0-9.]*"
             WORKING_DIRECTORY "${source_dir}"
             RESULT_VARIABLE described OUTPUT_VARIABLE description ERROR_QUIET
             OUTPUT_STRIP_TRAILING_WHITESPACE)

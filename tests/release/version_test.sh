@@ -43,7 +43,8 @@ expect "a tagged commit" "2.4.0" "$repo"
 commit four
 commit five
 git -C "$repo" tag nightly
-expect "two commits after the tag" "2.4.0-2-g$(hash)" "$repo"
+git -C "$repo" tag v2.5.0-rc1
+expect "two commits after the tag, other tags passed over" "2.4.0-2-g$(hash)" "$repo"
 
 tarball="$work/tarball"
 mkdir "$tarball"
