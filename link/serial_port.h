@@ -74,9 +74,15 @@ class SerialPort : public BaseObject {
     std::uint32_t Read(void* buffer, std::uint32_t count);
     std::uint32_t Write(const void* buffer, std::uint32_t count);
     void Purge(std::uint32_t flags);
-    // Lets the line run on until `milliseconds` after the last write began, so that whatever
-    // the other end still sends in answer to it has arrived and can be purged.
-    void WaitAfterWrite(std::uint32_t milliseconds);
+    // How many received bytes wait in the input, unread; 0 on a closed port.
+    std::uint32_t InputWaiting();
+    // How long ago the last write began, on the platform's clock, read when called. 0 when the
+    // clock stepped back since.
+    std::int64_t MicrosecondsSinceWrite() const;
+    // Lets the line run on until `microseconds` after the last write returned, so that
+    // whatever the other end still sends in answer to it has arrived and can be purged. The
+    // wait is never shorter, whatever the platform's sleep and clock do.
+    void WaitAfterWrite(std::int64_t microseconds);
 
     bool IsOpen() const { return Handle != InvalidHandle; }
 
@@ -96,6 +102,8 @@ class SerialPort : public BaseObject {
     // The POSIX line discipline has no total time-outs of its own, so that backend keeps
     // them here; the Windows driver keeps them itself.
     SerialTimeouts Timeouts = {};
-    // When the last write began, in the platform's own clock.
-    std::int64_t WriteTime = 0;
+    // When the last write began and when it returned, in microseconds of the platform's
+    // own clock.
+    std::int64_t WriteStart = 0;
+    std::int64_t WriteEnd = 0;
 };

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "link/serial_port.h"
+#include "link/wait_clock.h"
 
 namespace {
 
@@ -50,6 +51,22 @@ int MillisecondsUntil(Clock::time_point deadline) {
 void SleepUntil(Clock::time_point deadline) {
     poll(nullptr, 0, MillisecondsUntil(deadline));
 }
+
+std::int64_t NowMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               Clock::now().time_since_epoch())
+        .count();
+}
+
+// The steady clock never steps back, and a sleep in poll never ends before its time.
+class SteadyWaitClock : public WaitClock {
+  public:
+    SteadyWaitClock() : WaitClock(0) {}
+    std::int64_t NowMicroseconds() override { return ::NowMicroseconds(); }
+    void SleepMilliseconds(std::uint32_t milliseconds) override {
+        poll(nullptr, 0, static_cast<int>(milliseconds));
+    }
+};
 
 // Waits until fd is ready for events or the deadline passes. A hang-up or error reported
 // without the events means nothing will come: the rest of the time-out passes, as with a
@@ -192,7 +209,8 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
     }
     int fd = AsFd(Handle);
     const auto start = Clock::now();
-    WriteTime = start.time_since_epoch().count();
+    WriteStart = std::chrono::duration_cast<std::chrono::microseconds>(start.time_since_epoch())
+                     .count();
     auto deadline =
         start + std::chrono::milliseconds(
                     Timeouts.WriteTotalTimeoutConstant +
@@ -215,6 +233,7 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
             break;
         }
     }
+    WriteEnd = NowMicroseconds();
     return done;
 }
 
@@ -229,9 +248,26 @@ void SerialPort::Purge(std::uint32_t flags) {
     }
 }
 
-void SerialPort::WaitAfterWrite(std::uint32_t milliseconds) {
-    SleepUntil(Clock::time_point(Clock::duration(WriteTime)) +
-               std::chrono::milliseconds(milliseconds));
+std::uint32_t SerialPort::InputWaiting() {
+    if (!IsOpen()) {
+        return 0;
+    }
+    int waiting = 0;
+    // 0 on success; a failure reads as an empty input.
+    if (ioctl(AsFd(Handle), FIONREAD, &waiting) != 0 || waiting < 0) {
+        return 0;
+    }
+    return static_cast<std::uint32_t>(waiting);
+}
+
+std::int64_t SerialPort::MicrosecondsSinceWrite() const {
+    const std::int64_t elapsed = NowMicroseconds() - WriteStart;
+    return elapsed > 0 ? elapsed : 0;
+}
+
+void SerialPort::WaitAfterWrite(std::int64_t microseconds) {
+    SteadyWaitClock clock;
+    clock.WaitPassed(WriteEnd, microseconds);
 }
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {

@@ -253,7 +253,9 @@ TEST_F(EngineTest, ALateReplyIsTheValidReplyHeldBackForItsLatenessOrARandomOneIn
     }
 }
 
-TEST_F(EngineTest, PacingAndDelayAreSettings) {
+TEST_F(EngineTest, PacingAndDelayAreSettingsAndTheLineIsPacedFromTheStart) {
+    EXPECT_EQ(Engine.ByteTimeNs(), 1041666);
+    Apply("pace off");
     EXPECT_EQ(Engine.ByteTimeNs(), 0);
     Apply("pace on");
     EXPECT_EQ(Engine.ByteTimeNs(), 1041666);
