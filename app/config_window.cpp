@@ -340,8 +340,8 @@ void ConfigWindow::Poll() {
 }
 
 void ConfigWindow::ShowLineLost() {
-    FaultFlags |= ResistanceFault | TemperatureFault | VoltageFault | MeasuredValueFault |
-                  RatioFault;
+    FaultFlags |=
+        ResistanceFault | TemperatureFault | VoltageFault | MeasuredValueFault | RatioFault;
     for (ValueDisplay* field :
          {ResistanceField, TemperatureField, VoltageField, MeasuredValueField, RatioField}) {
         field->SetText(UiText::CommunicationError);

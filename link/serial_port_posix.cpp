@@ -53,8 +53,7 @@ void SleepUntil(Clock::time_point deadline) {
 }
 
 std::int64_t NowMicroseconds() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               Clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
         .count();
 }
 
@@ -209,8 +208,8 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
     }
     int fd = AsFd(Handle);
     const auto start = Clock::now();
-    WriteStart = std::chrono::duration_cast<std::chrono::microseconds>(start.time_since_epoch())
-                     .count();
+    WriteStart =
+        std::chrono::duration_cast<std::chrono::microseconds>(start.time_since_epoch()).count();
     auto deadline =
         start + std::chrono::milliseconds(
                     Timeouts.WriteTotalTimeoutConstant +

@@ -76,13 +76,8 @@ void TransmitterLink::ClearLine() {
                              LateReplyMicroseconds + maxFrameBytes * ByteMicroseconds +
                              AdapterLatencyMicroseconds);
         ReplyOutstanding = false;
-        Port->Purge(PurgeRxClear);
-        return;
     }
-    // An empty input, the usual case, is cheaper to look at than to purge.
-    if (Port->InputWaiting() != 0) {
-        Port->Purge(PurgeRxClear);
-    }
+    Port->Purge(PurgeRxClear);
 }
 
 // Reads until want bytes arrived or a read brings none; returns how many are still missing.

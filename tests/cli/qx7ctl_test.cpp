@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>

@@ -61,7 +61,8 @@ TEST(WaitClock, AClockThatStandsStillDoesNotMakeTheWaitEndlessOrShort) {
 TEST(WaitClock, AClockThatStepsBackDoesNotSkipTheWait) {
     // The clock jumps a second back right after the write.
     const std::int64_t written = 1000000;
-    FakeClock clock(Tick, [&](std::int64_t real) { return real > written ? real - 1000000 : real; });
+    FakeClock clock(Tick,
+                    [&](std::int64_t real) { return real > written ? real - 1000000 : real; });
     clock.Real = written + 1;
     clock.WaitPassed(written, Wait);
     EXPECT_GE(clock.Real - written, Wait);

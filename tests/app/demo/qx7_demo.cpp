@@ -121,8 +121,7 @@ int main(int argc, char** argv) {
     const std::string action = argc > 1 ? argv[1] : "";
     if (!(action == "show" && argc == 4) && !(action == "close" && argc == 2) &&
         !(action == "gap" && argc == 3)) {
-        return Fail("usage: qx7_demo show PORT SECONDS | qx7_demo close | qx7_demo gap SECONDS",
-                    2);
+        return Fail("usage: qx7_demo show PORT SECONDS | qx7_demo close | qx7_demo gap SECONDS", 2);
     }
     if (action == "gap") {
         HWND window = driver::FindTopLevelWindow(0, kTitle, 2000);
