@@ -100,8 +100,11 @@ class SerialPort : public BaseObject {
 
     std::intptr_t Handle = InvalidHandle;
     // The POSIX line discipline has no total time-outs of its own, so that backend keeps
-    // them here; the Windows driver keeps them itself.
+    // them here; the Windows backend keeps a copy to tell a read on a vanished line.
     SerialTimeouts Timeouts = {};
+    // The Windows backend's last write failed outright: the device is gone (a pulled
+    // adapter, a hung-up line), and a read would only spin until its time-out.
+    bool LineGone = false;
     // When the last write began and when it returned, in microseconds of the platform's
     // own clock.
     std::int64_t WriteStart = 0;

@@ -41,6 +41,7 @@ SerialPort::~SerialPort() {
 }
 
 bool SerialPort::Open(const char* devicePath) {
+    LineGone = false;
     // A handle on success, INVALID_HANDLE_VALUE on failure (absent, in use, access denied).
     HANDLE handle = CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 0, nullptr);
@@ -86,6 +87,8 @@ bool SerialPort::SetTimeouts(const SerialTimeouts& timeouts) {
     if (!IsOpen()) {
         return false;
     }
+    // Kept to tell a read that ended early, on a line that is gone, from one that timed out.
+    Timeouts = timeouts;
     COMMTIMEOUTS t;
     t.ReadIntervalTimeout = timeouts.ReadIntervalTimeout;
     t.ReadTotalTimeoutMultiplier = timeouts.ReadTotalTimeoutMultiplier;
@@ -100,10 +103,27 @@ std::uint32_t SerialPort::Read(void* buffer, std::uint32_t count) {
     if (!IsOpen()) {
         return 0;
     }
+    const std::int64_t start = NowMicroseconds();
     DWORD done = 0;
     // Nonzero on success, but only the count matters: a time-out is a success with fewer
     // bytes than asked for, and a failure leaves the count at 0, which reads as silence.
-    ReadFile(AsHandle(Handle), buffer, count, &done, nullptr);
+    // On a line that is gone some drivers (and Wine on a hung-up terminal) busy-wait
+    // through the whole time-out, so the read is not even tried.
+    if (!LineGone) {
+        ReadFile(AsHandle(Handle), buffer, count, &done, nullptr);
+    }
+    if (done < count && Timeouts.ReadIntervalTimeout == 0) {
+        // Fewer bytes than asked for come only after the whole time-out, unless the line is
+        // gone: a port whose device went away answers every read at once, for ever. The
+        // rest of the time-out passes as on a silent line instead of in a busy loop.
+        const std::int64_t timeout =
+            static_cast<std::int64_t>(Timeouts.ReadTotalTimeoutConstant) +
+            static_cast<std::int64_t>(Timeouts.ReadTotalTimeoutMultiplier) * count;
+        const std::int64_t left = timeout - (NowMicroseconds() - start) / 1000;
+        if (left > 0 && left <= timeout) {
+            Sleep(static_cast<DWORD>(left));
+        }
+    }
     return done;
 }
 
@@ -113,9 +133,9 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
     }
     WriteStart = NowMicroseconds();
     DWORD done = 0;
-    // Nonzero on success; as with ReadFile only the count matters. A failed or timed-out write
-    // reports fewer bytes, and the exchange fails at its reply.
-    WriteFile(AsHandle(Handle), buffer, count, &done, nullptr);
+    // Nonzero on success. A timed-out write succeeds with fewer bytes, and the exchange fails
+    // at its reply; an outright failure means that the device is gone.
+    LineGone = WriteFile(AsHandle(Handle), buffer, count, &done, nullptr) == 0;
     WriteEnd = NowMicroseconds();
     return done;
 }

@@ -99,10 +99,9 @@ class TransmitterLink : public Transmitter {
   private:
     std::uint32_t ReceiveBytes(std::uint8_t* position, std::uint32_t want);
     bool ReceiveReply(std::uint8_t expected);
-    // Whether `received` bytes read, and those still waiting, could all have crossed the wire
-    // since the request did. More came earlier than the transmitter could have answered: at
-    // least some of them are not the reply to this request.
-    // `waiting` is how many of them were still unread.
+    // Whether `received` bytes read, and the `waiting` ones still unread, could all have
+    // crossed the wire since the request did. More came earlier than the transmitter could
+    // have answered: at least some of them are not the reply to this request.
     bool CameInTime(std::uint32_t received, std::uint32_t& waiting);
     // Waits out the late-reply window of a failed exchange and empties the input.
     void ClearLine();

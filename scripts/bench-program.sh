@@ -45,11 +45,13 @@ ln -sfn "$(readlink -f "$work/link")" "$WINEPREFIX/dosdevices/com7"
 "$WINE" reg add 'HKLM\Hardware\Devicemap\Serialcomm' /v Bench /d COM7 /f >/dev/null 2>&1
 
 # The idle program: started, nothing chosen, its processor time read from the kernel.
-# wine-run.sh and the Wine loader exec one another, so the process started here is the program.
-run "$windows/app/qx7config.exe" >/dev/null 2>&1 &
+# wine-run.sh and the Wine loader exec one another, so the process started here is the program
+# (started directly: a shell function in the background would be a subshell of its own).
+scripts/wine-run.sh "$dir" "$windows/app/qx7config.exe" >/dev/null 2>&1 &
 pid=$!
 sleep 4
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+echo "measured process: $(tr '\0' ' ' <"/proc/$pid/cmdline" | cut -c1-80)"
 before=$(ticks "$pid")
 sleep 10
 after=$(ticks "$pid")
