@@ -102,8 +102,8 @@ class SerialPort : public BaseObject {
     // The POSIX line discipline has no total time-outs of its own, so that backend keeps
     // them here; the Windows backend keeps a copy to tell a read on a vanished line.
     SerialTimeouts Timeouts = {};
-    // The Windows backend's last write failed outright: the device is gone (a pulled
-    // adapter, a hung-up line), and a read would only spin until its time-out.
+    // The last write failed outright: the device is gone (a pulled adapter, a hung-up
+    // line), and a read would only spin until its time-out, or return at once for ever.
     bool LineGone = false;
     // When the last write began and when it returned, in microseconds of the platform's
     // own clock.

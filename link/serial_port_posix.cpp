@@ -97,6 +97,7 @@ SerialPort::~SerialPort() {
 }
 
 bool SerialPort::Open(const char* devicePath) {
+    LineGone = false;
     int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     Handle = fd;
     if (fd < 0) {
@@ -172,6 +173,10 @@ std::uint32_t SerialPort::Read(void* buffer, std::uint32_t count) {
         Clock::now() + std::chrono::milliseconds(
                            Timeouts.ReadTotalTimeoutConstant +
                            static_cast<std::uint64_t>(Timeouts.ReadTotalTimeoutMultiplier) * count);
+    if (LineGone) {
+        SleepUntil(deadline);
+        return 0;
+    }
     auto* bytes = static_cast<unsigned char*>(buffer);
     std::uint32_t done = 0;
     // In raw mode an empty line reads as 0 bytes, so only a read that finds nothing right
@@ -216,6 +221,7 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
                     static_cast<std::uint64_t>(Timeouts.WriteTotalTimeoutMultiplier) * count);
     const auto* bytes = static_cast<const unsigned char*>(buffer);
     std::uint32_t done = 0;
+    LineGone = false;
     while (done < count) {
         ssize_t n = write(fd, bytes + done, count - done);
         if (n > 0) {
@@ -226,6 +232,8 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
             continue;
         }
         if (n < 0 && errno != EAGAIN) {
+            // EIO once the other end has hung up.
+            LineGone = true;
             break;
         }
         if (!WaitFor(fd, POLLOUT, deadline)) {
