@@ -120,7 +120,8 @@ prepare_slot() {
     rm -rf "$slot/prefix"
     cp -a "$template" "$slot/prefix"
     wine_environment "$slot/prefix"
-    setsid wineserver -f -p </dev/null >"$slot/wineserver.log" 2>&1 &
+    # The server stands in for the Windows kernel: its serial time-outs are real.
+    (qx7_ahead setsid wineserver -f -p) </dev/null >"$slot/wineserver.log" 2>&1 &
     record_process $! "$slot"
     {
         wine_variables "$slot/prefix"

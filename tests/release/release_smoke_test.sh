@@ -25,6 +25,8 @@ fail() {
     echo "FAILED: $*" >&2
     exit 1
 }
+# A step that fails without a word of its own still says where it stopped.
+trap 'echo "FAILED: line $LINENO: $BASH_COMMAND" >&2' ERR
 version_of() {
     sed -n 's/^QX7_VERSION=//p' "$1/release.env"
 }
@@ -136,7 +138,8 @@ fi
 echo "qx7ctl.exe info COM7 read the transmitter 52301"
 
 # qx7config.exe: the demo user picks COM7 and checks "Číst"; a changed live value must show.
-wine reg add 'HKLM\Hardware\Devicemap\Serialcomm' /v Qx7Release /d COM7 /f >/dev/null 2>&1
+wine reg add 'HKLM\Hardware\Devicemap\Serialcomm' /v Qx7Release /d COM7 /f >"$work/reg.txt" 2>&1 ||
+    fail "COM7 could not be registered: $(cat "$work/reg.txt")"
 # Started directly, not through the function, so that its process id is the program's own.
 env LOCPATH="$locales" LC_ALL="$WINE_LOCALE" "$WINE" "$run_dir/qx7config.exe" >"$work/qx7config.log" 2>&1 &
 program_pid=$!
@@ -147,7 +150,8 @@ grep -q '^  52301$' "$work/window.txt" || fail "the window shows no serial numbe
 echo 'set resistance 111.67' >"$sim/control"
 wine "$demo" wait 111.67 20 | tr -d '\r' >"$work/window.txt" || fail "no live resistance 111.67: $(cat "$work/window.txt")"
 screenshot="$work/qx7config-release.png"
-window=$(xwininfo -display "$DISPLAY" -name 'QX7 config' 2>/dev/null | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+window=$(xwininfo -display "$DISPLAY" -name 'QX7 config' 2>/dev/null |
+    sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p') || window=
 import -display "$DISPLAY" -window "${window:-root}" "$screenshot"
 echo "screenshot with live values: $screenshot"
 wine "$demo" close >/dev/null || fail "the window did not close"
