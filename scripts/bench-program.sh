@@ -39,7 +39,7 @@ run() { scripts/wine-run.sh "$dir" "$@"; }
 
 qx7_start_simulator "$native/tools/qx7sim" "$work" --pace || exit 1
 qx7_map_com7 "$QX7_SIM_LINK"
-"$WINE" reg add 'HKLM\Hardware\Devicemap\Serialcomm' /v Bench /d COM7 /f >/dev/null 2>&1
+run "$windows/tests/app/demo/qx7_demo.exe" port COM7
 
 # The idle program: started, nothing chosen, its processor time read from the kernel.
 # wine-run.sh and the Wine loader exec one another, so the process started here is the program

@@ -92,13 +92,9 @@ wine() { scripts/wine-run.sh "$environment" "$@"; }
 qx7_start_simulator "$simulator" "$work" "$@" || exit 1
 qx7_map_com7 "$QX7_SIM_LINK"
 
-# The environment's server is persistent, so the port registered here stays registered: Wine
-# refills the volatile serial-device key whenever its server starts.
-wine reg add 'HKLM\Hardware\Devicemap\Serialcomm' /v Qx7Simulator /d "$port" /f >/dev/null 2>&1
-if ! wine reg query 'HKLM\Hardware\Devicemap\Serialcomm' 2>/dev/null | grep -q "$port"; then
-    echo "run: could not register $port in the prefix's list of serial ports" >&2
-    exit 1
-fi
+# The environment's server is persistent, so the port listed here stays listed: Wine refills
+# the volatile serial-device map whenever its server starts.
+wine "$demo" port "$port" || { echo "run: could not list $port among the serial ports" >&2; exit 1; }
 
 # wine-run.sh and the Wine loader exec one another, so this pid is the program's own.
 wine "$program" >"$program_log" 2>&1 &

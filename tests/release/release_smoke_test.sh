@@ -117,7 +117,7 @@ cleanup() {
         wait "$program_pid" 2>/dev/null || true
     fi
     qx7_stop_simulator
-    wine reg delete 'HKLM\Hardware\Devicemap\Serialcomm' /v Qx7Release /f >/dev/null 2>&1 || true
+    wine reg delete 'HKLM\Hardware\Devicemap\Serialcomm' /v '\Device\Qx7DemoCOM7' /f >/dev/null 2>&1 || true
     rm -f "$WINEPREFIX/dosdevices/com7"
     rm -rf "$sim"
 }
@@ -138,12 +138,11 @@ fi
 echo "qx7ctl.exe info COM7 read the transmitter 52301"
 
 # qx7config.exe: the demo user picks COM7 and checks "Číst"; a changed live value must show.
-wine reg add 'HKLM\Hardware\Devicemap\Serialcomm' /v Qx7Release /d COM7 /f >"$work/reg.txt" 2>&1 ||
-    fail "COM7 could not be registered: $(cat "$work/reg.txt")"
+demo="$own_build/tests/app/demo/qx7_demo.exe"
+wine "$demo" port COM7 >"$work/reg.txt" 2>&1 || fail "COM7 could not be listed: $(cat "$work/reg.txt")"
 # Started directly, not through the function, so that its process id is the program's own.
 env LOCPATH="$locales" LC_ALL="$WINE_LOCALE" "$WINE" "$run_dir/qx7config.exe" >"$work/qx7config.log" 2>&1 &
 program_pid=$!
-demo="$own_build/tests/app/demo/qx7_demo.exe"
 # A Windows console program ends its lines with CR LF.
 wine "$demo" show COM7 0 | tr -d '\r' >"$work/window.txt" || fail "the demo user could not connect: $(cat "$work/window.txt")"
 grep -q '^  52301$' "$work/window.txt" || fail "the window shows no serial number 52301: $(cat "$work/window.txt")"

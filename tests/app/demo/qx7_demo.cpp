@@ -5,6 +5,7 @@
 //   qx7_demo wait TEXT SECONDS   wait at most SECONDS until a field shows TEXT, print the fields
 //   qx7_demo close               close the tool's window and wait for it to go
 //   qx7_demo gap SECONDS         for SECONDS, how long the window once took to answer
+//   qx7_demo port PORT           list PORT among the system's serial ports, for the tool to offer
 #include <windows.h>
 
 #include <algorithm>
@@ -110,6 +111,24 @@ int Wait(HWND window, const std::string& text, int seconds) {
     return shown ? 0 : Fail("no field showed \"" + text + "\"", 8);
 }
 
+// The serial-device map is volatile: Wine fills it when its server starts, and where it has
+// no map yet, only a volatile key can be made there.
+int RegisterPort(const std::string& port) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr,
+                        REG_OPTION_VOLATILE, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return Fail("cannot open the serial-device map", 1);
+    }
+    const std::string value = "\\Device\\Qx7Demo" + port;
+    // ERROR_SUCCESS (0) on success.
+    const LONG set =
+        RegSetValueExA(key, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(port.c_str()),
+                       static_cast<DWORD>(port.size() + 1));
+    RegCloseKey(key);
+    return set == ERROR_SUCCESS ? 0 : Fail("cannot list " + port + " as a serial port", 1);
+}
+
 int Close(HWND window) {
     driver::CloseWindow(window);
     if (!driver::WaitUntil([window] { return IsWindow(window) == FALSE; }, 10000)) {
@@ -142,11 +161,15 @@ int Gap(HWND window, int seconds) {
 int main(int argc, char** argv) {
     const std::string action = argc > 1 ? argv[1] : "";
     if (!((action == "show" || action == "wait") && argc == 4) &&
-        !(action == "close" && argc == 2) && !(action == "gap" && argc == 3)) {
+        !(action == "close" && argc == 2) &&
+        !((action == "gap" || action == "port") && argc == 3)) {
         return Fail(
             "usage: qx7_demo show PORT SECONDS | qx7_demo wait TEXT SECONDS | "
-            "qx7_demo close | qx7_demo gap SECONDS",
+            "qx7_demo close | qx7_demo gap SECONDS | qx7_demo port PORT",
             2);
+    }
+    if (action == "port") {
+        return RegisterPort(argv[2]);
     }
     if (action == "gap") {
         HWND window = driver::FindTopLevelWindow(0, kTitle, 2000);
