@@ -15,7 +15,7 @@ required=(
     binutils-mingw-w64-x86-64
     wine wine64 xvfb x11-utils imagemagick
     qemu-user g++-i686-linux-gnu
-    nlohmann-json3-dev libcli11-dev
+    nlohmann-json3-dev libcli11-dev libssl-dev
     clang-format
 )
 # Where a best-effort try of the 32-bit Wine failed, so later runs do not pay for it again.
