@@ -11,6 +11,7 @@
 #include "framework/controls.h"
 #include "framework/window.h"
 #include "link/transmitter_link.h"
+#include "records/transmitter_facts.h"
 
 // FaultFlags bits: the last reading of that field's command was the fault pattern.
 constexpr std::uint32_t ResistanceFault = 1;
@@ -86,6 +87,9 @@ class ConfigWindow : public Window {
     std::uint32_t FaultFlags = 0;
     // True while the probe calibration dialog talks to the transmitter: ticks then do nothing.
     bool DialogBusy = false;
+    // What the connected transmitter held when read, kept up to date by the dialogs' writes:
+    // the device and as-found part of their calibration records.
+    TransmitterFacts Facts;
 
   private:
     // A drop-down list whose items stay in the order they are added.

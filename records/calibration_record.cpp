@@ -16,6 +16,19 @@ const char* RecordEventName(RecordEvent event) {
     return "calibration";
 }
 
+void CalibrationRecord::AddPoint(const RecordedPoint& point) {
+    if (PointCount < static_cast<std::int32_t>(sizeof Points / sizeof Points[0])) {
+        Points[PointCount++] = point;
+    }
+}
+
+void CalibrationRecord::AddFailedWrite(const char* name) {
+    if (FailedWriteCount <
+        static_cast<std::int32_t>(sizeof FailedWrites / sizeof FailedWrites[0])) {
+        FailedWrites[FailedWriteCount++] = name;
+    }
+}
+
 const char* RecordOutcomeName(RecordOutcome outcome) {
     switch (outcome) {
         case RecordOutcome::Written:

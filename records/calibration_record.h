@@ -4,10 +4,9 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "calibration/probe_rating.h"
+#include "records/text.h"
 
 // The probe's calibration as a transmitter held it; what could not be read or written is none.
 struct CalibrationValues {
@@ -18,15 +17,15 @@ struct CalibrationValues {
 };
 
 struct RecordedDevice {
-    std::string Identity;
+    Text Identity;
     std::optional<std::uint16_t> Firmware;  // high byte major, low byte minor
     std::optional<std::int32_t> SerialNumber;
 };
 
 // One measured point of a calibration.
 struct RecordedPoint {
-    // The preset buffer's name; empty for a typed standard.
-    std::string Buffer;
+    // The preset buffer's name (static text); none for a typed standard.
+    const char* Buffer = nullptr;
     float Temperature = 0.0f;  // degrees Celsius
     // The standard at that temperature: pH, or a concentration for an ion-selective probe.
     float Standard = 0.0f;
@@ -43,22 +42,29 @@ const char* RecordOutcomeName(RecordOutcome outcome);
 
 struct CalibrationRecord {
     // Filled by StampRecord just before the record is kept.
-    std::string Time;  // UTC, 2026-06-30T08:15:02Z
-    std::string Program;
-    std::string Version;
-    std::string Operator;
+    Text Time;  // UTC, 2026-06-30T08:15:02Z
+    Text Program;
+    Text Version;
+    Text Operator;
 
     RecordedDevice Device;
     RecordEvent Event = RecordEvent::Calibration;
     CalibrationValues AsFound;
     CalibrationValues AsLeft;
-    std::vector<RecordedPoint> Points;
+    // A calibration has two points; a refused one only those that were measured.
+    RecordedPoint Points[2];
+    std::int32_t PointCount = 0;
     // The judgement of the values written; none when nothing was judged.
     std::optional<ProbeRating> Judgement;
 
     RecordOutcome Outcome = RecordOutcome::Written;
     // Why a calibration was refused.
-    std::string Reason;
-    // The values whose writes failed: "offset", "slope", "date", "probe_kind", ...
-    std::vector<std::string> FailedWrites;
+    Text Reason;
+    // The values whose writes failed (static names): "offset", "slope", "date", ...
+    const char* FailedWrites[8] = {};
+    std::int32_t FailedWriteCount = 0;
+
+    // Ignored beyond the room there is.
+    void AddPoint(const RecordedPoint& point);
+    void AddFailedWrite(const char* name);
 };

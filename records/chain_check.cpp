@@ -1,6 +1,8 @@
 #include "records/chain_check.h"
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 
 #include "records/record_line.h"
 #include "records/sha256.h"
@@ -21,63 +23,66 @@ const char* ChainFaultName(ChainFault fault) {
     return "unchecked";
 }
 
-std::vector<std::string> SplitLogLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
+namespace {
+
+// One line as the chain sees it.
+struct ChainLink {
+    char Hash[Sha256TextSize] = {};
+    bool Readable = false;
+    std::uint64_t Sequence = 0;
+    char Previous[HashTextSize] = {};
+};
+
+std::size_t CountLines(const char* log, std::size_t size) {
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < size; ++lines) {
+        const void* end = std::memchr(log + at, '\n', size - at);
+        at = end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - log) + 1
+                            : size;
     }
     return lines;
 }
 
-namespace {
-
-struct ChainLink {
-    bool Readable = false;
-    std::uint64_t Sequence = 0;
-    std::string Previous;
-};
-
 }  // namespace
 
-ChainReport CheckChain(const std::vector<std::string>& lines) {
+ChainReport CheckChain(const char* log, std::size_t size) {
     ChainReport report;
-    report.Lines = lines.size();
-    std::vector<ChainLink> links(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string hash;
-        if (!Sha256Hex(lines[i], hash)) {
+    const std::size_t lines = CountLines(log, size);
+    report.Lines = lines;
+    const std::unique_ptr<ChainLink[]> links(new ChainLink[lines != 0 ? lines : 1]);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < lines; ++i) {
+        const void* found = std::memchr(log + at, '\n', size - at);
+        const std::size_t end =
+            found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - log)
+                             : size;
+        if (!Sha256Hex(log + at, end - at, links[i].Hash)) {
             report.Fault = ChainFault::Unchecked;
-            report.LineHashes.clear();
             return report;
         }
-        report.LineHashes.push_back(hash);
-        links[i].Readable = ReadChainPrefix(lines[i], links[i].Sequence, links[i].Previous);
+        links[i].Readable =
+            ReadChainPrefix(log + at, end - at, links[i].Sequence, links[i].Previous);
+        at = end + 1;
     }
     // What line i (0-based) must carry when everything before it is intact.
-    const auto expectedPrevious = [&](std::size_t i) -> std::string {
-        return i == 0 ? std::string(FirstLinePrevious) : report.LineHashes[i - 1];
+    const auto expectedPrevious = [&](std::size_t i) {
+        return i == 0 ? FirstLinePrevious : static_cast<const char*>(links[i - 1].Hash);
+    };
+    const auto carries = [&](std::size_t i, const char* hash) {
+        return links[i].Readable && std::strcmp(links[i].Previous, hash) == 0;
     };
     const auto expectedSequence = [&](std::size_t i) -> std::uint64_t {
         return i == 0 ? 1 : links[i - 1].Sequence + 1;
     };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i < lines; ++i) {
         const ChainLink& link = links[i];
-        if (link.Readable && link.Previous == expectedPrevious(i) &&
-            link.Sequence == expectedSequence(i)) {
+        if (carries(i, expectedPrevious(i)) && link.Sequence == expectedSequence(i)) {
             continue;
         }
         report.Line = i + 1;
-        const bool nextSkipsThis = i + 1 < lines.size() && links[i + 1].Readable &&
-                                   links[i + 1].Previous == expectedPrevious(i);
+        const bool nextSkipsThis = i + 1 < lines && carries(i + 1, expectedPrevious(i));
         // This line chains to the line two before it: the one between was put in.
-        const bool skipsTheOneBefore =
-            i > 0 && link.Readable && link.Previous == expectedPrevious(i - 1);
+        const bool skipsTheOneBefore = i > 0 && carries(i, expectedPrevious(i - 1));
         if (nextSkipsThis) {
             report.Fault = ChainFault::Inserted;
         } else if (skipsTheOneBefore) {

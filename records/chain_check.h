@@ -2,8 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <vector>
 
 enum class ChainFault {
     None,
@@ -12,7 +10,7 @@ enum class ChainFault {
     Changed,
     // One or more lines are missing before this line.
     Removed,
-    // The line was not written in its place: the next line chains to the line before it.
+    // The line was not written in its place: the line after it chains to the one before it.
     Inserted,
     // The platform's hash was not available, so nothing could be checked.
     Unchecked,
@@ -21,15 +19,11 @@ const char* ChainFaultName(ChainFault fault);
 
 struct ChainReport {
     ChainFault Fault = ChainFault::None;
-    // 1-based line of the log the fault names; 0 with no fault.
+    // 1-based line of the log that the fault names; 0 with no fault.
     std::size_t Line = 0;
     std::size_t Lines = 0;
-    // Each line's SHA-256, the hash the line after it must carry.
-    std::vector<std::string> LineHashes;
 };
 
-// The log's lines, without their line ends; an empty last line (the file's final line end)
-// is not a line. A carriage return before a line end is part of the line.
-std::vector<std::string> SplitLogLines(const std::string& text);
-
-ChainReport CheckChain(const std::vector<std::string>& lines);
+// The log is the file's bytes. A line ends at a line feed; a final line feed starts no line,
+// and a carriage return before a line feed belongs to its line.
+ChainReport CheckChain(const char* log, std::size_t size);

@@ -4,11 +4,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
 // The length of the valid UTF-8 sequence at text[i], or 0 when the byte starts none.
-std::size_t Utf8SequenceAt(const std::string& text, std::size_t i) {
+std::size_t Utf8SequenceAt(const char* text, std::size_t size, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
     std::size_t length = 0;
@@ -25,7 +26,7 @@ std::size_t Utf8SequenceAt(const std::string& text, std::size_t i) {
     } else {
         return 0;
     }
-    if (i + length > text.size()) {
+    if (i + length > size) {
         return 0;
     }
     std::uint32_t code = lead & (0x7F >> length);
@@ -46,67 +47,71 @@ std::size_t Utf8SequenceAt(const std::string& text, std::size_t i) {
 
 void JsonWriter::Separate() {
     if (NeedsComma) {
-        Out += ',';
+        Out.Append(',');
     }
     NeedsComma = true;
 }
 
 void JsonWriter::BeginObject() {
     Separate();
-    Out += '{';
+    Out.Append('{');
     NeedsComma = false;
 }
 
 void JsonWriter::EndObject() {
-    Out += '}';
+    Out.Append('}');
     NeedsComma = true;
 }
 
 void JsonWriter::BeginArray() {
     Separate();
-    Out += '[';
+    Out.Append('[');
     NeedsComma = false;
 }
 
 void JsonWriter::EndArray() {
-    Out += ']';
+    Out.Append(']');
     NeedsComma = true;
 }
 
 void JsonWriter::Key(const char* name) {
     String(name);
-    Out += ':';
+    Out.Append(':');
     // The value belongs to its key: no comma between them.
     NeedsComma = false;
 }
 
-void JsonWriter::String(const std::string& text) {
+void JsonWriter::String(const char* text) {
+    String(text, std::strlen(text));
+}
+
+void JsonWriter::String(const char* text, std::size_t size) {
     Separate();
-    Out += '"';
-    for (std::size_t i = 0; i < text.size();) {
+    Out.Append('"');
+    for (std::size_t i = 0; i < size;) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         char escaped[8];
         if (c == '"' || c == '\\') {
-            Out += '\\';
-            Out += static_cast<char>(c);
+            Out.Append('\\');
+            Out.Append(static_cast<char>(c));
             ++i;
         } else if (c < 0x20 || c == 0x7F) {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            Out += escaped;
+            Out.Append(escaped);
             ++i;
         } else if (c < 0x80) {
-            Out += static_cast<char>(c);
+            Out.Append(static_cast<char>(c));
             ++i;
-        } else if (const std::size_t length = Utf8SequenceAt(text, i)) {
-            Out.append(text, i, length);
+        } else if (const std::size_t length = Utf8SequenceAt(text, size, i)) {
+            Out.Append(text + i, length);
             i += length;
         } else {
             std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            Out += escaped;
+            Out.Append(escaped);
             ++i;
         }
     }
-    Out += '"';
+    Out.Append('"');
 }
 
 void JsonWriter::Float(float value) {
@@ -127,7 +132,7 @@ void JsonWriter::Float(float value) {
             break;
         }
     }
-    Out += text;
+    Out.Append(text);
 }
 
 void JsonWriter::Fixed(double value, int decimals) {
@@ -138,22 +143,22 @@ void JsonWriter::Fixed(double value, int decimals) {
     Separate();
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    Out += text;
+    Out.Append(text);
 }
 
 void JsonWriter::Integer(std::int64_t value) {
     Separate();
     char text[32];
     std::snprintf(text, sizeof text, "%" PRId64, value);
-    Out += text;
+    Out.Append(text);
 }
 
 void JsonWriter::Bool(bool value) {
     Separate();
-    Out += value ? "true" : "false";
+    Out.Append(value ? "true" : "false");
 }
 
 void JsonWriter::Null() {
     Separate();
-    Out += "null";
+    Out.Append("null");
 }

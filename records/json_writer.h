@@ -2,8 +2,10 @@
 // with commas placed by the writer. Strings are escaped so that any bytes give valid JSON.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "records/text.h"
 
 class JsonWriter {
   public:
@@ -16,7 +18,9 @@ class JsonWriter {
 
     // Valid UTF-8 passes through; every other byte is taken as the Latin-1 character of that
     // value, so that a reader never meets malformed text.
-    void String(const std::string& text);
+    void String(const char* bytes, std::size_t count);
+    void String(const Text& text) { String(text.Data(), text.Size()); }
+    void String(const char* text);
     // The shortest decimal that reads back as the same float; null for a NaN or an infinity,
     // which JSON cannot hold.
     void Float(float value);
@@ -26,12 +30,12 @@ class JsonWriter {
     void Bool(bool value);
     void Null();
 
-    const std::string& Text() const { return Out; }
+    const Text& Written() const { return Out; }
 
   private:
     // A comma before every value but the first of its object or array.
     void Separate();
 
-    std::string Out;
+    Text Out;
     bool NeedsComma = false;
 };

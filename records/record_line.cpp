@@ -84,13 +84,14 @@ void WriteDevice(JsonWriter& json, const RecordedDevice& device) {
     json.EndObject();
 }
 
-void WritePoints(JsonWriter& json, const std::vector<RecordedPoint>& points) {
+void WritePoints(JsonWriter& json, const CalibrationRecord& record) {
     json.Key("points");
     json.BeginArray();
-    for (const RecordedPoint& point : points) {
+    for (std::int32_t i = 0; i < record.PointCount; ++i) {
+        const RecordedPoint& point = record.Points[i];
         json.BeginObject();
         json.Key("buffer");
-        if (point.Buffer.empty()) {
+        if (point.Buffer == nullptr) {
             json.Null();
         } else {
             json.String(point.Buffer);
@@ -156,15 +157,15 @@ void WriteOutcome(JsonWriter& json, const CalibrationRecord& record) {
     json.Key("result");
     json.String(RecordOutcomeName(record.Outcome));
     json.Key("reason");
-    if (record.Reason.empty()) {
+    if (record.Reason.Empty()) {
         json.Null();
     } else {
         json.String(record.Reason);
     }
     json.Key("failed_writes");
     json.BeginArray();
-    for (const std::string& name : record.FailedWrites) {
-        json.String(name);
+    for (std::int32_t i = 0; i < record.FailedWriteCount; ++i) {
+        json.String(record.FailedWrites[i]);
     }
     json.EndArray();
     json.EndObject();
@@ -172,8 +173,7 @@ void WriteOutcome(JsonWriter& json, const CalibrationRecord& record) {
 
 }  // namespace
 
-std::string RecordLine(const CalibrationRecord& record, std::uint64_t sequence,
-                       const std::string& previousHash) {
+Text RecordLine(const CalibrationRecord& record, std::uint64_t sequence, const char* previousHash) {
     JsonWriter json;
     json.BeginObject();
     json.Key("seq");
@@ -196,38 +196,45 @@ std::string RecordLine(const CalibrationRecord& record, std::uint64_t sequence,
     json.String(RecordEventName(record.Event));
     WriteValues(json, "as_found", record.AsFound);
     WriteValues(json, "as_left", record.AsLeft);
-    WritePoints(json, record.Points);
+    WritePoints(json, record);
     WriteJudgement(json, record.Judgement);
     WriteOutcome(json, record);
     json.EndObject();
-    return json.Text();
+    return json.Written();
 }
 
-bool ReadChainPrefix(const std::string& line, std::uint64_t& sequence, std::string& previousHash) {
+bool ReadChainPrefix(const char* line, std::size_t length, std::uint64_t& sequence,
+                     char (&previousHash)[HashTextSize]) {
+    const auto startsWith = [&](std::size_t at, const char* key, std::size_t keyLength) {
+        return at + keyLength <= length && std::memcmp(line + at, key, keyLength) == 0;
+    };
     const std::size_t keyLength = sizeof SequenceKey - 1;
-    if (line.compare(0, keyLength, SequenceKey) != 0) {
+    if (!startsWith(0, SequenceKey, keyLength)) {
         return false;
     }
     std::size_t at = keyLength;
     std::uint64_t number = 0;
     const std::size_t digitsStart = at;
-    while (at < line.size() && line[at] >= '0' && line[at] <= '9' && at - digitsStart < 18) {
+    while (at < length && line[at] >= '0' && line[at] <= '9' && at - digitsStart < 18) {
         number = number * 10 + static_cast<std::uint64_t>(line[at] - '0');
         ++at;
     }
     const std::size_t previousLength = sizeof PreviousKey - 1;
-    if (at == digitsStart || line.compare(at, previousLength, PreviousKey) != 0) {
+    if (at == digitsStart || !startsWith(at, PreviousKey, previousLength)) {
         return false;
     }
     at += previousLength;
-    if (line.size() < at + HashLength + 1 || line[at + HashLength] != '"') {
+    if (length < at + HashLength + 1 || line[at + HashLength] != '"') {
         return false;
     }
-    const std::string hash = line.substr(at, HashLength);
-    if (hash.find_first_not_of("0123456789abcdef") != std::string::npos) {
-        return false;
+    for (std::size_t k = 0; k < HashLength; ++k) {
+        const char c = line[at + k];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) {
+            return false;
+        }
     }
     sequence = number;
-    previousHash = hash;
+    std::memcpy(previousHash, line + at, HashLength);
+    previousHash[HashLength] = '\0';
     return true;
 }

@@ -1,11 +1,11 @@
 #include "records/record_log.h"
 
 #include <cerrno>
+#include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <memory>
-#include <vector>
 
-#include "records/chain_check.h"
 #include "records/record_line.h"
 #include "records/records_folder.h"
 #include "records/sha256.h"
@@ -19,58 +19,76 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-std::string RecordLog::PathOf(std::int32_t serialNumber) const {
-    return FolderPath + PathSeparator + std::to_string(serialNumber) + ".jsonl";
+Text RecordLog::PathOf(std::int32_t serialNumber) const {
+    char name[32];
+    std::snprintf(name, sizeof name, "%c%" PRId32 ".jsonl", PathSeparator, serialNumber);
+    return Text(FolderPath).Append(name);
 }
 
-bool RecordLog::Read(std::int32_t serialNumber, std::string& text) const {
-    text.clear();
+bool RecordLog::Read(std::int32_t serialNumber, Text& text) const {
+    text.Clear();
     errno = 0;
-    const File file(std::fopen(PathOf(serialNumber).c_str(), "rb"));
+    const File file(std::fopen(PathOf(serialNumber).Data(), "rb"));
     if (!file) {
         return errno == ENOENT;
     }
     char buffer[4096];
     std::size_t count = 0;
     while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        text.append(buffer, count);
+        text.Append(buffer, count);
     }
     return std::ferror(file.get()) == 0;
 }
 
 bool RecordLog::Append(const CalibrationRecord& record) const {
-    if (!record.Device.SerialNumber || FolderPath.empty() || !MakeFolders(FolderPath)) {
+    if (!record.Device.SerialNumber || FolderPath.Empty() || !MakeFolders(FolderPath)) {
         return false;
     }
     const std::int32_t serialNumber = *record.Device.SerialNumber;
-    std::string text;
-    if (!Read(serialNumber, text)) {
+    Text log;
+    if (!Read(serialNumber, log)) {
         return false;
     }
-    const std::vector<std::string> lines = SplitLogLines(text);
-    std::string previous = FirstLinePrevious;
+    char previous[Sha256TextSize];
+    std::memcpy(previous, FirstLinePrevious, Sha256TextSize);
     std::uint64_t sequence = 1;
-    if (!lines.empty()) {
-        if (!Sha256Hex(lines.back(), previous)) {
+    const bool complete = log.Empty() || log.Back() == '\n';
+    if (!log.Empty()) {
+        // The last line, without its line end.
+        std::size_t end = complete ? log.Size() - 1 : log.Size();
+        std::size_t start = end;
+        while (start > 0 && log.Data()[start - 1] != '\n') {
+            --start;
+        }
+        if (!Sha256Hex(log.Data() + start, end - start, previous)) {
             return false;
         }
         std::uint64_t last = 0;
-        std::string ignored;
-        sequence = ReadChainPrefix(lines.back(), last, ignored) ? last + 1 : lines.size() + 1;
+        char ignored[HashTextSize];
+        if (ReadChainPrefix(log.Data() + start, end - start, last, ignored)) {
+            sequence = last + 1;
+        } else {
+            // Counted past a line that no longer reads as a record.
+            sequence = 1;
+            for (std::size_t at = 0; at < end; ++at) {
+                sequence += log.Data()[at] == '\n' ? 1 : 0;
+            }
+            ++sequence;
+        }
     }
-    std::string out;
+    Text out;
     // A line cut short by an earlier failure stays as it is, and the chain goes on after it.
-    if (!text.empty() && text.back() != '\n') {
-        out += '\n';
+    if (!complete) {
+        out.Append('\n');
     }
-    out += RecordLine(record, sequence, previous);
-    out += '\n';
+    out.Append(RecordLine(record, sequence, previous));
+    out.Append('\n');
     // Binary, so that Windows writes the line end as it is.
-    const File file(std::fopen(PathOf(serialNumber).c_str(), "ab"));
+    const File file(std::fopen(PathOf(serialNumber).Data(), "ab"));
     if (!file) {
         return false;
     }
-    const bool written = std::fwrite(out.data(), 1, out.size(), file.get()) == out.size();
+    const bool written = std::fwrite(out.Data(), 1, out.Size(), file.get()) == out.Size();
     // fflush returns 0 when the line reached the system.
     return written && std::fflush(file.get()) == 0;
 }

@@ -3,16 +3,17 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <utility>
 
 #include "records/calibration_record.h"
+#include "records/text.h"
 
 class RecordLog {
   public:
-    explicit RecordLog(std::string folder) : FolderPath(std::move(folder)) {}
+    explicit RecordLog(Text folder) : FolderPath(std::move(folder)) {}
 
-    const std::string& Folder() const { return FolderPath; }
-    std::string PathOf(std::int32_t serialNumber) const;
+    const Text& Folder() const { return FolderPath; }
+    Text PathOf(std::int32_t serialNumber) const;
 
     // Appends the record to its transmitter's log, made with the folder when missing. False
     // when the record has no serial number, the folder is not known, or the line could not be
@@ -21,8 +22,8 @@ class RecordLog {
 
     // The whole log of one transmitter; a log not yet written reads as empty. False when it
     // exists but cannot be read.
-    bool Read(std::int32_t serialNumber, std::string& text) const;
+    bool Read(std::int32_t serialNumber, Text& text) const;
 
   private:
-    std::string FolderPath;
+    Text FolderPath;
 };

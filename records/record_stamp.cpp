@@ -6,7 +6,7 @@ void StampRecord(CalibrationRecord& record, const char* program, const UtcClock&
     record.Time = clock.Now();
     record.Program = program;
     record.Version = QX7_VERSION;
-    if (record.Operator.empty()) {
+    if (record.Operator.Empty()) {
         record.Operator = SystemUserName();
     }
 }

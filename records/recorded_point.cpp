@@ -3,7 +3,7 @@
 RecordedPoint RecordedPointOf(const CalibrationPoint& point, const BufferList& buffers) {
     RecordedPoint recorded;
     const PhBuffer* buffer = point.UsePreset ? buffers.ItemAt(point.PresetIndex) : nullptr;
-    if (buffer != nullptr && buffer->Name != nullptr) {
+    if (buffer != nullptr) {
         recorded.Buffer = buffer->Name;
     }
     recorded.Temperature = point.Temperature;

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-std::string RecordsFolder() {
+Text RecordsFolder() {
     const char* chosen = std::getenv("QX7_RECORDS");
     if (chosen != nullptr && *chosen != '\0') {
         return chosen;

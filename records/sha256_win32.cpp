@@ -13,20 +13,19 @@ bool Succeeded(NTSTATUS status) {
 
 }  // namespace
 
-bool Sha256Hex(const std::string& data, std::string& hex) {
+bool Sha256Hex(const char* data, std::size_t size, char (&hex)[Sha256TextSize]) {
     BCRYPT_ALG_HANDLE algorithm = nullptr;
     if (!Succeeded(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
         return false;
     }
     BCRYPT_HASH_HANDLE hash = nullptr;
     unsigned char digest[32];
-    // The data go in slices, as BCryptHashData takes a 32-bit length.
     bool done = Succeeded(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
-    for (std::size_t at = 0; done && at < data.size();) {
-        const ULONG slice =
-            static_cast<ULONG>(data.size() - at < 0x10000000 ? data.size() - at : 0x10000000);
-        done = Succeeded(BCryptHashData(
-            hash, reinterpret_cast<PUCHAR>(const_cast<char*>(data.data() + at)), slice, 0));
+    // In slices, as BCryptHashData takes a 32-bit length.
+    for (std::size_t at = 0; done && at < size;) {
+        const ULONG slice = static_cast<ULONG>(size - at < 0x10000000 ? size - at : 0x10000000);
+        done = Succeeded(
+            BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(data + at)), slice, 0));
         at += slice;
     }
     done = done && Succeeded(BCryptFinishHash(hash, digest, sizeof digest, 0));
@@ -35,7 +34,7 @@ bool Sha256Hex(const std::string& data, std::string& hex) {
     }
     BCryptCloseAlgorithmProvider(algorithm, 0);
     if (done) {
-        hex = HexOfDigest(digest);
+        HexOfDigest(digest, hex);
     }
     return done;
 }

@@ -2,7 +2,7 @@
 
 #include "records/system_user.h"
 
-std::string SystemUserName() {
+Text SystemUserName() {
     // The wide call, so that a name in any script comes through whole.
     wchar_t name[257];
     DWORD length = sizeof name / sizeof name[0];
@@ -13,5 +13,5 @@ std::string SystemUserName() {
     // The length counts the terminating zero, which -1 converts as well.
     const int written =
         WideCharToMultiByte(CP_UTF8, 0, name, -1, text, sizeof text, nullptr, nullptr);
-    return written > 0 ? std::string(text) : std::string();
+    return written > 0 ? Text(text) : Text();
 }

@@ -2,7 +2,7 @@
 
 #include "records/utc_clock.h"
 
-std::string UtcClock::Now() const {
+Text UtcClock::Now() const {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
     char text[32];
@@ -11,5 +11,5 @@ std::string UtcClock::Now() const {
         std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts) == 0) {
         return {};
     }
-    return text;
+    return Text(text);
 }

@@ -9,14 +9,30 @@ namespace {
 
 std::string StringJson(const std::string& text) {
     JsonWriter json;
-    json.String(text);
-    return json.Text();
+    json.String(text.data(), text.size());
+    return json.Written().Data();
 }
 
 std::string FloatJson(float value) {
     JsonWriter json;
     json.Float(value);
-    return json.Text();
+    return json.Written().Data();
+}
+
+TEST(Text, GrowsKeepsItsBytesAndAppendsItself) {
+    Text text("ab");
+    text.Append(std::string(100, 'x').c_str());
+    text.Append(text);
+    EXPECT_EQ(text.Size(), 204u);
+    EXPECT_EQ(std::string(text.Data()),
+              "ab" + std::string(100, 'x') + "ab" + std::string(100, 'x'));
+    Text copy = text;
+    text.Clear();
+    EXPECT_STREQ(text.Data(), "");
+    EXPECT_EQ(copy.Size(), 204u);
+    EXPECT_EQ(Text(std::string("a\0b", 3).c_str(), 3).Size(), 3u);
+    EXPECT_TRUE(Text("same") == Text("same"));
+    EXPECT_TRUE(Text("same") != Text("sam"));
 }
 
 TEST(JsonWriter, CommasSeparateMembersAndItemsAtEveryDepth) {
@@ -35,7 +51,7 @@ TEST(JsonWriter, CommasSeparateMembersAndItemsAtEveryDepth) {
     json.BeginArray();
     json.EndArray();
     json.EndObject();
-    EXPECT_EQ(json.Text(), R"({"a":-3,"b":[true,{},null],"c":[]})");
+    EXPECT_EQ(std::string(json.Written().Data()), R"({"a":-3,"b":[true,{},null],"c":[]})");
 }
 
 TEST(JsonWriter, QuotesBackslashesAndControlCharactersAreEscaped) {
@@ -74,7 +90,7 @@ TEST(JsonWriter, FixedDecimalsRoundAndNonFiniteIsNull) {
     json.Fixed(7.0, 2);
     json.Fixed(std::numeric_limits<double>::infinity(), 1);
     json.EndArray();
-    EXPECT_EQ(json.Text(), "[88.4,7.00,null]");
+    EXPECT_EQ(std::string(json.Written().Data()), "[88.4,7.00,null]");
 }
 
 }  // namespace

@@ -20,14 +20,14 @@ CalibrationRecord ACalibration() {
     record.Device = {"QX7", 0x0103, 70412};
     record.AsFound = {ProbeKindPh, 14.5f, -52.3f, 0x20260610u};
     record.AsLeft = {ProbeKindPh, -3.25f, -57.8f, 0x20260630u};
-    record.Points.push_back({"pH 6.86", 25.0f, 6.865f, 8.3f, 36, 0.12f});
-    record.Points.push_back({"", 24.5f, 4.0f, 174.0f, 36, 0.25f});
+    record.AddPoint({"pH 6.86", 25.0f, 6.865f, 8.3f, 36, 0.12f});
+    record.AddPoint({nullptr, 24.5f, 4.0f, 174.0f, 36, 0.25f});
     record.Judgement = RateProbe(ProbeKindPh, -3.25f, -57.8f, RatingLimits{});
     return record;
 }
 
 TEST(RecordLine, ACalibrationIsOneJsonObjectLedByItsPlaceInTheChain) {
-    const std::string line = RecordLine(ACalibration(), 3, FirstLinePrevious);
+    const std::string line = RecordLine(ACalibration(), 3, FirstLinePrevious).Data();
     EXPECT_EQ(line,
               "{\"seq\":3,\"prev_sha256\":\"" + std::string(FirstLinePrevious) +
                   "\",\"time\":\"2026-06-30T08:15:02Z\","
@@ -58,8 +58,8 @@ TEST(RecordLine, WhatWasNotKnownIsNullAndARefusalSaysWhy) {
     record.AsFound.Date = 0;
     record.Outcome = RecordOutcome::Refused;
     record.Reason = "the voltages are not more than 25 mV apart";
-    record.FailedWrites = {"slope"};
-    const std::string line = RecordLine(record, 1, FirstLinePrevious);
+    record.AddFailedWrite("slope");
+    const std::string line = RecordLine(record, 1, FirstLinePrevious).Data();
     EXPECT_NE(line.find("\"firmware\":null,\"serial_number\":null"), std::string::npos) << line;
     EXPECT_NE(line.find("\"as_found\":{\"probe_kind\":null,\"offset_mv\":null,\"slope_mv\":null,"
                         "\"calibration_date\":null}"),
@@ -75,10 +75,11 @@ TEST(RecordLine, WhatWasNotKnownIsNullAndARefusalSaysWhy) {
 TEST(RecordLine, TheChainPrefixReadsBackAndAnythingElseIsRefused) {
     const std::string hash(64, 'a');
     std::uint64_t sequence = 0;
-    std::string previous;
-    ASSERT_TRUE(ReadChainPrefix(RecordLine(ACalibration(), 12345, hash), sequence, previous));
+    char previous[HashTextSize] = {};
+    const Text line = RecordLine(ACalibration(), 12345, hash.c_str());
+    ASSERT_TRUE(ReadChainPrefix(line.Data(), line.Size(), sequence, previous));
     EXPECT_EQ(sequence, 12345u);
-    EXPECT_EQ(previous, hash);
+    EXPECT_EQ(std::string(previous), hash);
 
     for (const std::string& line : {
              std::string("{\"seq\":,\"prev_sha256\":\"") + hash + "\"}",
@@ -88,7 +89,7 @@ TEST(RecordLine, TheChainPrefixReadsBackAndAnythingElseIsRefused) {
              std::string("{\"prev_sha256\":\"") + hash + "\",\"seq\":1}",
              std::string(),
          }) {
-        EXPECT_FALSE(ReadChainPrefix(line, sequence, previous)) << line;
+        EXPECT_FALSE(ReadChainPrefix(line.data(), line.size(), sequence, previous)) << line;
     }
 }
 
@@ -101,25 +102,27 @@ TEST(RecordedPoint, NamesTheBufferOnlyForAPresetPoint) {
     point.Samples = 36;
     point.VoltageSpread = 0.5f;
     RecordedPoint recorded = RecordedPointOf(point, *buffers);
-    EXPECT_EQ(recorded.Buffer, "pH 9.18");
+    EXPECT_STREQ(recorded.Buffer, "pH 9.18");
     EXPECT_EQ(recorded.Standard, 9.2f);
     EXPECT_EQ(recorded.Samples, 36);
     EXPECT_EQ(recorded.VoltageSpread, 0.5f);
     point.PresetIndex = 5;
-    EXPECT_EQ(RecordedPointOf(point, *buffers).Buffer, "");
+    EXPECT_EQ(RecordedPointOf(point, *buffers).Buffer, nullptr);
     point.PresetIndex = 3;
     point.UsePreset = false;
-    EXPECT_EQ(RecordedPointOf(point, *buffers).Buffer, "");
+    EXPECT_EQ(RecordedPointOf(point, *buffers).Buffer, nullptr);
 }
 
 TEST(Sha256, ThePlatformsDigestMatchesTheStandardsExamples) {
-    std::string hex;
-    ASSERT_TRUE(Sha256Hex("abc", hex));
-    EXPECT_EQ(hex, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    ASSERT_TRUE(Sha256Hex("", hex));
-    EXPECT_EQ(hex, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    ASSERT_TRUE(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", hex));
-    EXPECT_EQ(hex, "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    const auto digest = [](const std::string& data) {
+        char hex[Sha256TextSize] = {};
+        EXPECT_TRUE(Sha256Hex(data.data(), data.size(), hex));
+        return std::string(hex);
+    };
+    EXPECT_EQ(digest("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(digest(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(digest("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
 }
 
 }  // namespace
