@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "records/log_lock.h"
 #include "records/record_line.h"
 #include "records/records_folder.h"
 #include "records/sha256.h"
@@ -45,8 +46,19 @@ bool RecordLog::Append(const CalibrationRecord& record) const {
         return false;
     }
     const std::int32_t serialNumber = *record.Device.SerialNumber;
+    // Read and appended through one handle, held from the read to the append. Binary, so that
+    // Windows writes the line end as it is.
+    const File file(std::fopen(PathOf(serialNumber).Data(), "a+b"));
+    if (!file || !HoldLog(file.get()) || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+        return false;
+    }
     Text log;
-    if (!Read(serialNumber, log)) {
+    char buffer[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        log.Append(buffer, count);
+    }
+    if (std::ferror(file.get()) != 0) {
         return false;
     }
     char previous[Sha256TextSize];
@@ -83,9 +95,8 @@ bool RecordLog::Append(const CalibrationRecord& record) const {
     }
     out.Append(RecordLine(record, sequence, previous));
     out.Append('\n');
-    // Binary, so that Windows writes the line end as it is.
-    const File file(std::fopen(PathOf(serialNumber).Data(), "ab"));
-    if (!file) {
+    // Between a read and a write the stream must be positioned; appending goes to the end.
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
         return false;
     }
     const bool written = std::fwrite(out.Data(), 1, out.Size(), file.get()) == out.Size();

@@ -17,7 +17,8 @@ class RecordLog {
 
     // Appends the record to its transmitter's log, made with the folder when missing. False
     // when the record has no serial number, the folder is not known, or the line could not be
-    // written whole. Earlier lines are never rewritten.
+    // written whole. Earlier lines are never rewritten; writers of the same log, in other
+    // processes too, take turns.
     bool Append(const CalibrationRecord& record) const;
 
     // The whole log of one transmitter; a log not yet written reads as empty. False when it

@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "records/chain_check.h"
@@ -99,6 +100,26 @@ TEST_F(RecordLogTest, RecordsAreAppendedToTheSerialNumbersFileEachChainedToTheOn
     }
     EXPECT_NE(lines[1].find("\"offset_mv\":2"), std::string::npos);
     EXPECT_EQ(Check(lines).Fault, ChainFault::None);
+}
+
+TEST_F(RecordLogTest, WritersAppendingAtOnceTakeTurnsAndKeepOneChain) {
+    const RecordLog log(Folder.c_str());
+    ASSERT_TRUE(log.Append(Record(0.0f)));
+    std::vector<std::thread> writers;
+    for (int writer = 0; writer < 4; ++writer) {
+        writers.emplace_back([&log, this] {
+            for (int i = 0; i < 25; ++i) {
+                EXPECT_TRUE(log.Append(Record(static_cast<float>(i))));
+            }
+        });
+    }
+    for (std::thread& writer : writers) {
+        writer.join();
+    }
+    const std::vector<std::string> lines = WriteLog(0);
+    EXPECT_EQ(lines.size(), 101u);
+    const ChainReport report = Check(lines);
+    EXPECT_EQ(report.Fault, ChainFault::None) << "line " << report.Line;
 }
 
 TEST_F(RecordLogTest, ALogWhoseLastLineWasCutShortGoesOnOnANewLine) {
