@@ -19,6 +19,14 @@ root=$(pwd)
 
 scripts/setup.sh
 
+headless=0
+[ -n "${DISPLAY:-}" ] || headless=1
+if [ "$headless" -eq 0 ] && ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+    echo "run: cannot open the display $DISPLAY; start an X server there, or unset DISPLAY" \
+        "to run on a private Xvfb" >&2
+    exit 1
+fi
+
 # The 32-bit program where this machine can run it; elsewhere the 64-bit build of the same
 # sources under wine64.
 if qx7_can_run_wine32; then
@@ -52,13 +60,6 @@ build "$preset" "$windows_build" qx7_demo
 [ -n "${QX7_RUN_PROGRAM:-}" ] || build "$preset" "$windows_build" qx7config
 [ -f "$program" ] || { echo "run: the program is not built: $program does not exist" >&2; exit 1; }
 
-headless=0
-[ -n "${DISPLAY:-}" ] || headless=1
-if [ "$headless" -eq 0 ] && ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
-    echo "run: cannot open the display $DISPLAY; start an X server there, or unset DISPLAY" \
-        "to run on a private Xvfb" >&2
-    exit 1
-fi
 mkdir -p "$root/build/run"
 work=$(mktemp -d "$root/build/run/session.XXXXXX")
 # The program's log outlives the session, so a failed run can be looked into.

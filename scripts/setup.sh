@@ -18,8 +18,9 @@ required=(
     nlohmann-json3-dev libcli11-dev libssl-dev
     clang-format
 )
-# Where a best-effort try of the 32-bit Wine failed, so later runs do not pay for it again.
-wine32_mark="$here/../build/setup/wine32-unavailable"
+# Where a best-effort try of the 32-bit Wine failed, so later runs on this machine, fresh clones
+# included, do not pay for it again; a day later it is tried again.
+wine32_mark="${XDG_CACHE_HOME:-$HOME/.cache}/qx7/wine32-unavailable"
 
 missing_of() {
     local p status
@@ -31,7 +32,8 @@ missing_of() {
 
 mapfile -t missing < <(missing_of "${required[@]}")
 want_wine32=0
-if qx7_can_run_x86_32 && [ ! -f "$wine32_mark" ] && [ -n "$(missing_of wine32:i386)" ]; then
+if qx7_can_run_x86_32 && [ -z "$(find "$wine32_mark" -mmin -1440 2>/dev/null)" ] &&
+    [ -n "$(missing_of wine32:i386)" ]; then
     want_wine32=1
 fi
 if [ "${#missing[@]}" -eq 0 ] && [ "$want_wine32" -eq 0 ]; then

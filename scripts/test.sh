@@ -93,14 +93,31 @@ else
     win32_tests="this machine cannot execute 32-bit x86 code"
 fi
 
-# The native suite runs while the other presets build. The emulated and fuzz suites follow
-# the builds, and the Windows suites run last, alone: their end-to-end tests keep a real
-# 200 ms serial time-out, which a machine busy compiling can miss.
-native_suite=
-configure_and_build native && { run_tests native & native_suite=$!; }
-later=()
-configure_and_build i386 && later+=(i386)
-configure_and_build fuzz && later+=(fuzz)
+# Every suite but the Windows ones runs in the background as soon as its preset is built,
+# while the next presets build. The Windows suites run last, alone: their end-to-end tests
+# keep a real 200 ms serial time-out, which a machine busy compiling can miss.
+# The emulated 32-bit suite runs with 32-bit system calls refused, as on machines that execute
+# 64-bit code only: a test that starts a 32-bit program directly instead of through the
+# emulator fails here, whatever this machine can run. It and the Windows suites talk to the
+# native build's simulator.
+refuse_x86_32=build/native/tests/support/qx7-refuse-x86-32
+background=() background_pids=()
+native_built=no
+if configure_and_build native; then
+    native_built=yes
+    run_tests native &
+    background+=(native) background_pids+=($!)
+else
+    echo "== no native build: the i386 and Windows suites cannot run"
+fi
+if configure_and_build i386 && [ "$native_built" = yes ]; then
+    run_tests i386 "$refuse_x86_32" &
+    background+=(i386) background_pids+=($!)
+fi
+if configure_and_build fuzz; then
+    run_tests fuzz &
+    background+=(fuzz) background_pids+=($!)
+fi
 windows=()
 configure_and_build win64 && windows+=(win64)
 if [ "$win32_tests" = yes ]; then
@@ -118,36 +135,15 @@ for exe in build/win32/tests/*/*.exe build/win32/app/*.exe build/win32/cli/*.exe
         status=1
     fi
 done
-# Starts the given presets' suites side by side and reports each one when all are done.
-# The emulated 32-bit suite runs with 32-bit system calls refused, as on machines that execute
-# 64-bit code only: a test that starts a 32-bit program directly instead of through the
-# emulator fails here, whatever this machine can run.
-refuse_x86_32=build/native/tests/support/qx7-refuse-x86-32
-run_suites() {
-    local preset pids=() n
-    for preset in "$@"; do
-        if [ "$preset" = i386 ]; then
-            run_tests "$preset" "$refuse_x86_32" &
-        else
-            run_tests "$preset" &
-        fi
-        pids+=($!)
-    done
-    for n in "${!pids[@]}"; do
-        report "${@:n+1:1}" "${pids[n]}"
-    done
-}
-[ -z "$native_suite" ] || report native "$native_suite"
-# The emulated suite and the Windows ones talk to the native build's simulator.
-if [ ! -f build/native/tools/qx7sim ] || [ ! -x "$refuse_x86_32" ]; then
-    echo "== no native build: the i386 and Windows suites cannot run"
-    status=1
-    later=() windows=()
-fi
-run_suites ${later[@]+"${later[@]}"}
-for preset in "${windows[@]}"; do
-    run_suites "$preset"
+for n in "${!background[@]}"; do
+    report "${background[n]}" "${background_pids[n]}"
 done
+if [ "$native_built" = yes ]; then
+    for preset in ${windows[@]+"${windows[@]}"}; do
+        run_tests "$preset" &
+        report "$preset" $!
+    done
+fi
 echo "== everything: $(($(date +%s) - start)) s"
 echo "$passed passed, $failed failed"
 exit $status

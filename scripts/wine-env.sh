@@ -30,7 +30,10 @@ esac
 [[ "$slots" =~ ^[1-9][0-9]?$ ]] || usage
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
-template="$dir/prefix-template"
+# The pristine prefix is kept outside the build tree, so a fresh clone or a new build folder
+# on this machine does not pay for wineboot again; QX7_WINE_TEMPLATES moves it.
+templates=${QX7_WINE_TEMPLATES:-${XDG_CACHE_HOME:-$HOME/.cache}/qx7}
+template="$templates/wine-prefix-$arch"
 
 # The Wine variables of a prefix, written once: the slots' env files hold this line, and this
 # script's own Wine calls evaluate it.
@@ -84,22 +87,30 @@ stop() {
 
 make_template() {
     # A pristine prefix is made once and copied for each run, so every run starts from the
-    # same state without paying wineboot again.
-    local version
+    # same state without paying wineboot again. Runs that start at once take turns here, and
+    # the template appears whole or not at all.
+    local version fresh
     version="$arch $("$wine_program" --version) unmanaged"
+    mkdir -p "$templates"
+    exec 8>"$templates/.wine-prefix-$arch.lock"
+    flock 8
     if [ -f "$template/.qx7-wine-version" ] && [ "$(cat "$template/.qx7-wine-version")" = "$version" ]; then
+        exec 8>&-
         return 0
     fi
-    rm -rf "$template"
+    fresh=$(mktemp -d "$templates/.wine-prefix-$arch.XXXXXX")
     (
-        wine_environment "$template"
+        wine_environment "$fresh"
         "$wine_program" wineboot -i >/dev/null 2>&1
         # Without a window manager a managed window makes Wine wait about two seconds
         # whenever it is destroyed; the tests need none of what the manager offers.
         "$wine_program" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
     )
-    echo "$version" >"$template/.qx7-wine-version"
+    echo "$version" >"$fresh/.qx7-wine-version"
+    rm -rf "$template"
+    mv "$fresh" "$template"
+    exec 8>&-
 }
 
 # Prepares one slot whose display is already running: its prefix, its server, and the first
