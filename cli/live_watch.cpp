@@ -1,23 +1,20 @@
 #include "cli/live_watch.h"
 
+#include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
 #include <iostream>
 #include <thread>
 
 #include "cli/command_failure.h"
+#include "cli/input_file.h"
+#include "cli/read_retry.h"
+#include "cli/stop_signals.h"
 #include "cli/value_text.h"
 
 namespace {
-
-// Set from the signal handler; the one thing a handler may safely touch.
-volatile std::sig_atomic_t StopRequested = 0;
-
-extern "C" void RequestStop(int) {
-    StopRequested = 1;
-}
 
 struct LiveColumn {
     const char* Name;
@@ -41,12 +38,12 @@ void NoteFault(LiveValues& values, int column, const char* what) {
 // A file that cannot take the whole row is an error, never a silently short log.
 void WriteRow(std::FILE* file, const std::string& path, const std::string& row) {
     if (std::fputs(row.c_str(), file) < 0 || std::fflush(file) != 0) {
-        throw CommandFailure(ExitCode::Usage, "cannot write to " + path);
+        throw CommandFailure(ExitCode::Usage, "cannot write to " + Escaped(path));
     }
 }
 
-std::string CsvRow(const std::string& time, const LiveValues& values) {
-    std::string row = time;
+std::string CsvRow(const std::string& time, std::int32_t serialNumber, const LiveValues& values) {
+    std::string row = time + ',' + std::to_string(serialNumber);
     for (int i = 0; i < LiveValues::Count; ++i) {
         row += ',';
         if (values.Present[i]) {
@@ -73,7 +70,7 @@ std::string TerminalLine(const std::string& time, const LiveValues& values) {
 
 }  // namespace
 
-LiveValues PollLiveValues(Transmitter& link) {
+LiveValues PollLiveValues(Transmitter& link, int retries) {
     LiveValues values;
     bool (Transmitter::*const reads[LiveValues::Count])(float&) = {
         &Transmitter::ReadResistance, &Transmitter::ReadTemperature, &Transmitter::ReadVoltage,
@@ -82,8 +79,9 @@ LiveValues PollLiveValues(Transmitter& link) {
     // that can be had.
     for (int i = 0; i < LiveValues::Count; ++i) {
         float value = 0.0f;
-        if (!(link.*reads[i])(value)) {
+        if (!ReadWithRetries(retries, [&] { return (link.*reads[i])(value); })) {
             NoteFault(values, i, "no reply");
+            values.Failed = true;
         } else if (IsFaultPattern(value)) {
             NoteFault(values, i, "fault");
         } else {
@@ -107,54 +105,73 @@ std::string UtcTimestamp() {
     return text;
 }
 
-std::uint64_t WatchLiveValues(Transmitter& link, const WatchOptions& options) {
+std::string CsvHeader() {
+    std::string header = "time,serial_number";
+    for (const LiveColumn& column : Columns) {
+        header += std::string(",") + column.CsvHeader;
+    }
+    return header + ",fault";
+}
+
+void CheckCsvFile(const std::string& path) {
+    CheckOutputPath(path);
+    std::ifstream existing(path, std::ios::binary);
+    std::string first;
+    if (!existing || !std::getline(existing, first)) {
+        return;
+    }
+    if (first != CsvHeader()) {
+        throw CommandFailure(ExitCode::Usage,
+                             Escaped(path) + ": its first line is not this program's header (" +
+                                 CsvHeader() + "); rows are appended only below the same columns");
+    }
+}
+
+WatchSummary WatchLiveValues(Transmitter& link, std::int32_t serialNumber,
+                             const WatchOptions& options) {
     std::FILE* csv = nullptr;
     if (!options.CsvPath.empty()) {
         // Append only: an earlier log in the same file is never lost.
         csv = std::fopen(options.CsvPath.c_str(), "ab");
         if (csv == nullptr || std::fseek(csv, 0, SEEK_END) != 0) {
-            throw CommandFailure(ExitCode::Usage, "cannot open " + options.CsvPath);
+            throw CommandFailure(ExitCode::Usage, "cannot open " + Escaped(options.CsvPath));
         }
         if (std::ftell(csv) == 0) {
-            std::string header = "time";
-            for (const LiveColumn& column : Columns) {
-                header += std::string(",") + column.CsvHeader;
-            }
-            WriteRow(csv, options.CsvPath, header + ",fault\n");
+            WriteRow(csv, options.CsvPath, CsvHeader() + "\n");
         }
     }
-    StopRequested = 0;
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
 
     using Clock = std::chrono::steady_clock;
     const auto interval = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(options.IntervalSeconds));
     auto next = Clock::now();
-    std::uint64_t polls = 0;
+    WatchSummary summary;
     try {
-        while (!StopRequested && (options.Count == 0 || polls < options.Count)) {
-            if (polls > 0) {
-                next += interval;
-                // Short naps, so Ctrl-C ends a long interval promptly.
-                while (!StopRequested && Clock::now() < next) {
-                    std::this_thread::sleep_for(std::min<Clock::duration>(
-                        next - Clock::now(), std::chrono::milliseconds(50)));
-                }
-                if (StopRequested) {
-                    break;
-                }
+        while (!StopRequested() && (options.Count == 0 || summary.Polls < options.Count)) {
+            // Short naps, so a stop ends a long interval promptly.
+            while (!StopRequested() && Clock::now() < next) {
+                std::this_thread::sleep_for(
+                    std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(50)));
+            }
+            if (StopRequested()) {
+                break;
             }
             const std::string time = UtcTimestamp();
-            const LiveValues values = PollLiveValues(link);
-            if (StopRequested) {
+            const LiveValues values = PollLiveValues(link, options.Retries);
+            if (StopRequested()) {
                 break;
             }
             std::cout << TerminalLine(time, values) << std::endl;
             if (csv != nullptr) {
-                WriteRow(csv, options.CsvPath, CsvRow(time, values));
+                WriteRow(csv, options.CsvPath, CsvRow(time, serialNumber, values));
             }
-            ++polls;
+            ++summary.Polls;
+            summary.Failed += values.Failed ? 1 : 0;
+            next += interval;
+            const auto now = Clock::now();
+            if (next < now) {
+                next = now + interval;
+            }
         }
     } catch (...) {
         if (csv != nullptr) {
@@ -162,10 +179,8 @@ std::uint64_t WatchLiveValues(Transmitter& link, const WatchOptions& options) {
         }
         throw;
     }
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
     if (csv != nullptr && std::fclose(csv) != 0) {
-        throw CommandFailure(ExitCode::Usage, "cannot write to " + options.CsvPath);
+        throw CommandFailure(ExitCode::Usage, "cannot write to " + Escaped(options.CsvPath));
     }
-    return polls;
+    return summary;
 }

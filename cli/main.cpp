@@ -1,104 +1,100 @@
 // qx7ctl: the QX7 transmitter from the command line, for scripts, logs, backups and fleets.
+// main only wires up the table of commands and turns failures into exit codes.
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "cli/command_failure.h"
-#include "cli/commands.h"
+#include "cli/nearest_name.h"
+#include "cli/subcommands.h"
+#include "cli/value_text.h"
+
+namespace {
+
+constexpr const char* ExitCodes =
+    "Exit codes: 0 success (or equal, or good); 1 a \"no\" answer (diff found differences, "
+    "info --check found the probe not good); 2 usage or file error; 3 not a QX7; 4 "
+    "communication failure (no reply, or the port cannot be opened); 130 and 143 after "
+    "SIGINT and SIGTERM.";
+
+// The first word that is no option, when it names no command: a hint instead of CLI11's
+// "not expected" message.
+int UnknownCommand(int argc, char** argv, const std::vector<std::string>& names) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word.empty() || word[0] == '-') {
+            continue;
+        }
+        if (std::find(names.begin(), names.end(), word) != names.end()) {
+            return ExitCode::Success;
+        }
+        const std::string nearest = NearestName(word, names);
+        std::cerr << "qx7ctl: " << Quoted(word) << " is not a command"
+                  << (nearest.empty() ? "" : "; did you mean " + nearest + "?")
+                  << " (qx7ctl --help lists them)" << std::endl;
+        return ExitCode::Usage;
+    }
+    return ExitCode::Success;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"qx7ctl - read, log, save, compare and set QX7 pH transmitters"};
+    app.set_version_flag("--version", QX7_VERSION);
     app.require_subcommand(1);
+    app.footer(ExitCodes);
 
-    std::string port;
-    std::string path;
-    InfoOptions info;
-    WatchOptions watch;
-    RestoreOptions restore;
-    std::string key;
-    std::string value;
-    const char* const portHelp = "serial port: COM3, ttyUSB0 or a device path";
+    std::vector<std::string> names;
+    std::vector<std::pair<CLI::App*, CommandRun>> commands;
+    for (const Subcommand& row : Subcommands) {
+        CLI::App* command = app.add_subcommand(row.Name, row.Summary);
+        command->footer(ExitCodes);
+        commands.emplace_back(command, row.Define(*command));
+        names.push_back(row.Name);
+    }
+    std::string topic;
+    CLI::App* help = app.add_subcommand("help", "show the help of qx7ctl or of one command");
+    help->add_option("COMMAND", topic, "the command to explain");
+    names.push_back("help");
 
-    CLI::App* ports = app.add_subcommand("ports", "list the serial ports");
-
-    CLI::App* infoCommand =
-        app.add_subcommand("info", "identify the transmitter, read every setting, judge the probe");
-    infoCommand->add_option("PORT", port, portHelp)->required();
-    infoCommand->add_flag("--json", info.Json, "print JSON on standard output");
-    infoCommand->add_option("--limit", info.Limits,
-                            "override a judgement limit, NAME=VALUE (slope_good_min, "
-                            "slope_good_max, slope_check_min, slope_check_max, offset_good, "
-                            "offset_check, age_good, age_check)");
-    infoCommand->add_option("--today", info.Today,
-                            "judge the calibration's age as of this date, YYYY-MM-DD");
-
-    CLI::App* watchCommand = app.add_subcommand("watch", "poll the five live values");
-    watchCommand->add_option("PORT", port, portHelp)->required();
-    watchCommand->add_option("--interval", watch.IntervalSeconds, "seconds between polls")
-        ->check(CLI::Range(0.0, 86400.0));
-    watchCommand->add_option("--count", watch.Count, "number of polls (default: until Ctrl-C)");
-    watchCommand->add_option("--csv", watch.CsvPath, "append one row per poll to this file");
-
-    CLI::App* backupCommand = app.add_subcommand("backup", "save the settings to a JSON file");
-    backupCommand->add_option("PORT", port, portHelp)->required();
-    backupCommand->add_option("FILE", path, "JSON file to write")->required();
-
-    CLI::App* diffCommand =
-        app.add_subcommand("diff", "list the settings that differ from a saved file");
-    diffCommand->add_option("PORT", port, portHelp)->required();
-    diffCommand->add_option("FILE", path, "JSON file saved by backup")->required();
-
-    CLI::App* restoreCommand =
-        app.add_subcommand("restore", "write the settings of a saved file that differ");
-    restoreCommand->add_option("PORT", port, portHelp)->required();
-    restoreCommand->add_option("FILE", path, "JSON file saved by backup")->required();
-    restoreCommand->add_flag("--dry-run", restore.DryRun, "show what would be written");
-    restoreCommand->add_flag("--with-calibration", restore.WithCalibration,
-                             "also write offset, slope and calibration date");
-
-    CLI::App* setCommand = app.add_subcommand("set", "write one setting");
-    setCommand->add_option("PORT", port, portHelp)->required();
-    setCommand
-        ->add_option("KEY", key,
-                     "probe_kind, sensor, input_damping, temperature_damping, "
-                     "range_min, range_max, offset, sensitivity, "
-                     "calibration_date")
-        ->required();
-    setCommand->add_option("VALUE", value, "the new value (a date as YYYY-MM-DD or none)")
-        ->required();
-
+    if (const int code = UnknownCommand(argc, argv, names)) {
+        return code;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        // Help is a success; every other parse problem is a usage error.
+        // Help and version are a success; every other parse problem is a usage error.
         return app.exit(error) == 0 ? ExitCode::Success : ExitCode::Usage;
     }
 
+    if (help->parsed()) {
+        for (const auto& [command, run] : commands) {
+            if (command->get_name() == topic) {
+                std::cout << command->help();
+                return ExitCode::Success;
+            }
+        }
+        if (!topic.empty()) {
+            return UnknownCommand(2, std::vector<char*>{argv[0], topic.data()}.data(), names);
+        }
+        std::cout << app.help();
+        return ExitCode::Success;
+    }
     try {
-        if (ports->parsed()) {
-            return RunPorts();
+        for (const auto& [command, run] : commands) {
+            if (command->parsed()) {
+                return run();
+            }
         }
-        if (infoCommand->parsed()) {
-            return RunInfo(port, info);
-        }
-        if (watchCommand->parsed()) {
-            return RunWatch(port, watch);
-        }
-        if (backupCommand->parsed()) {
-            return RunBackup(port, path);
-        }
-        if (diffCommand->parsed()) {
-            return RunDiff(port, path);
-        }
-        if (restoreCommand->parsed()) {
-            return RunRestore(port, path, restore);
-        }
-        return RunSet(port, key, value);
+        return ExitCode::Usage;
     } catch (const CommandFailure& failure) {
         std::cerr << "qx7ctl: " << failure.what() << std::endl;
         return failure.Code;
     } catch (const std::exception& error) {
-        std::cerr << "qx7ctl: " << error.what() << std::endl;
+        std::cerr << "qx7ctl: " << Escaped(error.what()) << std::endl;
         return ExitCode::Usage;
     }
 }

@@ -1,11 +1,12 @@
 // How worn a pH probe is, judged from its calibration: slope against the theoretical value,
-// zero point, and the age of the calibration, each rated good, check or replace.
+// offset and zero point, and the age of the calibration, each good, check, recalibrate or
+// replace.
 #pragma once
 
+#include <cstddef>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "calibration/local_date.h"
 #include "cli/transmitter_settings.h"
@@ -13,33 +14,48 @@
 // The Nernst slope of a pH electrode at 25 degrees Celsius, in mV per pH.
 constexpr double TheoreticalSlope = -59.16;
 
-// One limit of the rating; --limit NAME=VALUE overrides its value.
-struct JudgementLimit {
+// The limits of the rating, defaulting to common pH practice.
+struct JudgementLimits {
+    double SlopeGoodMin = 95.0;
+    double SlopeGoodMax = 103.0;
+    double SlopeCheckMin = 85.0;
+    double SlopeCheckMax = 110.0;
+    double OffsetGood = 30.0;
+    double OffsetCheck = 60.0;
+    double ZeroPointGood = 0.5;
+    double ZeroPointCheck = 1.0;
+    double AgeGood = 30.0;
+    double AgeCheck = 90.0;
+};
+
+// One row per limit: the name --limit NAME=VALUE and info --json use, and its field.
+struct JudgementLimitField {
     const char* Name;
-    double Value;
+    double JudgementLimits::*Field;
     const char* Meaning;
 };
+constexpr std::size_t JudgementLimitCount = 10;
+extern const JudgementLimitField JudgementLimitFields[JudgementLimitCount];
 
-class JudgementLimits {
-  public:
-    JudgementLimits();
+// NAME=VALUE; CommandFailure with exit code 2 for an unknown name or a value that is not a
+// finite number.
+void OverrideLimit(JudgementLimits& limits, const std::string& assignment);
+// CommandFailure with exit code 2 naming limits that contradict each other.
+void CheckLimits(const JudgementLimits& limits);
+nlohmann::json LimitsJson(const JudgementLimits& limits);
 
-    // CommandFailure with exit code 2 for an unknown name or a value that is not a number.
-    void Override(const std::string& assignment);
-    double operator[](const char* name) const;
-
-  private:
-    std::vector<JudgementLimit> Limits;
-};
-
-enum class Rating { Good, Check, Replace };
+// Ordered from best to worst, so the overall verdict is the worst of the parts. An old
+// calibration asks for a recalibration, not for a new probe.
+enum class Rating { Good, Check, Recalibrate, Replace };
 const char* RatingName(Rating rating);
 
 struct ProbeJudgement {
-    // Slope and zero point only for a pH probe: an ion-selective probe's theoretical slope
-    // depends on its ion.
+    // Slope, offset and zero point only for a pH probe: an ion-selective probe's theoretical
+    // slope depends on its ion. None where the transmitter holds no valid value.
     std::optional<double> SlopePercent;
     std::optional<Rating> SlopeRating;
+    std::optional<double> Offset;
+    std::optional<Rating> OffsetRating;
     // The pH at which the probe gives 0 mV; the offset is the voltage at pH 7.
     std::optional<double> ZeroPoint;
     std::optional<Rating> ZeroPointRating;
@@ -52,3 +68,5 @@ struct ProbeJudgement {
 ProbeJudgement JudgeProbe(const TransmitterSettings& settings, const CalendarDay& today,
                           const JudgementLimits& limits);
 nlohmann::json JudgementJson(const ProbeJudgement& judgement);
+// One line for monitoring: the overall verdict and each rated part.
+std::string JudgementSummary(const ProbeJudgement& judgement);

@@ -9,8 +9,10 @@
 #include "link/transmitter.h"
 
 // Writes the value (in the form CheckSetting gives) and compares what the transmitter stored
-// with it: the echo where the reply carries the value, a read-back where the reply is only
-// acknowledged. False, with the reason in problem, when the write or the check fails.
+// with it: the echo where the reply carries the value, otherwise (and after a write without
+// a valid reply, which may still have been stored) a read-back, tried `retries` more times.
+// The write itself is repeated, up to `retries` times, only when the stored value shows it
+// did not take. False, with the reason in problem, when the value is not confirmed.
 // The sensor "unknown" cannot be written and is never passed here.
 bool WriteSetting(Transmitter& link, const SensorList& sensors, const SettingKey& key,
-                  const nlohmann::json& value, std::string& problem);
+                  const nlohmann::json& value, int retries, std::string& problem);

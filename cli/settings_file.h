@@ -1,5 +1,5 @@
 // The JSON form of a transmitter's settings: what info prints and what backup saves, and the
-// checked loading of a saved file for diff and restore.
+// checked reading of a saved file for diff and restore.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -23,8 +23,10 @@ struct SettingsFile {
     nlohmann::json Settings;
 };
 
-// Reads and checks the whole file; CommandFailure with exit code 2 naming the key and the
-// problem when anything in it is wrong, before anything talks to a transmitter.
+// Checks the whole text of a file named `name`; CommandFailure with exit code 2 naming the
+// file, and the key or the line and column, when anything in it is wrong. Duplicate keys are
+// refused rather than letting the last one win.
+SettingsFile ParseSettingsFile(const std::string& name, const std::string& text,
+                               const SensorList& sensors);
+// Reads (see ReadInputFile) and checks the file before anything talks to a transmitter.
 SettingsFile LoadSettingsFile(const std::string& path, const SensorList& sensors);
-// CommandFailure with exit code 2 when the file cannot be written completely.
-void SaveSettingsFile(const std::string& path, const nlohmann::json& document);

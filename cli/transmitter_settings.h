@@ -31,14 +31,17 @@ struct TransmitterSettings {
     std::uint32_t CalibrationDate = 0;
 };
 
-// Opens the port and insists on a QX7: CommandFailure with exit code 1 when the port does not
-// open or nothing answers, 3 with the identity received when another device answers.
-void ConnectTransmitter(TransmitterLink& link, const std::string& port);
+// Insists on a serial device, then on a QX7, reading the identity with `retries` more tries.
+// CommandFailure with exit code 2 for a port name that is no serial device (nothing is
+// written to it), 4 when the port does not open (naming the device path and the reason) or
+// nothing answers, 3 with the identity received when another device answers.
+void ConnectTransmitter(TransmitterLink& link, const std::string& port, int retries);
 
-// Reads every setting in the window program's order; CommandFailure (exit code 1) naming the
-// first setting that got no answer.
-TransmitterSettings ReadSettings(Transmitter& link, const SensorList& sensors);
+// Reads every setting in the window program's order, each with `retries` more tries;
+// CommandFailure (exit code 4) naming the first setting that got no answer, or with the
+// signal's exit code when a stop was requested.
+TransmitterSettings ReadSettings(Transmitter& link, const SensorList& sensors, int retries);
 
-// The English name of an output type byte (its low two bits) and of a probe kind (low bit).
-const char* OutputTypeName(std::uint8_t type);
+// The English name of an output type byte, or "unknown" with the byte.
+std::string OutputTypeName(std::uint8_t type);
 const char* ProbeKindName(std::uint8_t kind);

@@ -1,13 +1,17 @@
 // qx7ctl as a script runs it: the real executable against the simulator on a pseudo-terminal,
 // judged by its output, its exit code and what the simulator received and stored.
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -66,6 +70,7 @@ pid_t StartCtl(const std::vector<std::string>& args, const std::string& dir) {
     posix_spawn_file_actions_init(&actions);
     const std::string out = dir + "/ctl.out";
     const std::string err = dir + "/ctl.err";
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
@@ -99,6 +104,38 @@ std::multiset<int> WrittenCodes(const SimulatorProcess& simulator, std::size_t f
     return codes;
 }
 
+// The names in dir, for checking that no temporary file was left behind.
+std::set<std::string> FileNames(const std::string& dir) {
+    std::set<std::string> names;
+    if (DIR* folder = opendir(dir.c_str())) {
+        while (const dirent* entry = readdir(folder)) {
+            names.insert(entry->d_name);
+        }
+        closedir(folder);
+    }
+    return names;
+}
+
+// Milliseconds of the day of a row's time, 2026-03-15T10:20:30.123Z.
+long MillisecondsOfDay(const std::string& time) {
+    return ((std::stol(time.substr(11, 2)) * 60 + std::stol(time.substr(14, 2))) * 60 +
+            std::stol(time.substr(17, 2))) *
+               1000 +
+           std::stol(time.substr(20, 3));
+}
+
+// Waits, at most 20 s, until the simulator has received a write with this command code.
+bool WaitForWrite(const SimulatorProcess& simulator, int code) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (WrittenCodes(simulator).count(code) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 class CtlTest : public ::testing::Test {
   protected:
     Outcome Ctl(const SimulatorProcess& simulator, std::vector<std::string> args) {
@@ -125,10 +162,10 @@ const std::vector<std::string> KnownSettings = {
     "--set", "range_max=12.5",        "--set", "offset=-18",
     "--set", "sensitivity=-59.16",    "--set", "date=20250101"};
 
-TEST_F(CtlTest, InfoGivesEveryExactSettingAndRatesTheSlopeAgainstTheLimits) {
+TEST_F(CtlTest, InfoGivesEveryExactSettingAndRatesTheProbeByPhPractice) {
     SimulatorProcess simulator(KnownSettings);
     ASSERT_TRUE(simulator.IsRunning());
-    const std::vector<std::string> info = {"info", "PORT", "--json", "--today", "2025-03-01"};
+    const std::vector<std::string> info = {"info", "PORT", "--json", "--today", "2025-01-20"};
     Outcome outcome = Ctl(simulator, info);
     ASSERT_EQ(outcome.Code, 0) << outcome.Err;
     const json report = json::parse(outcome.Out);
@@ -136,6 +173,11 @@ TEST_F(CtlTest, InfoGivesEveryExactSettingAndRatesTheSlopeAgainstTheLimits) {
     EXPECT_EQ(report["firmware"], "2.10");
     EXPECT_EQ(report["serial_number"], 4711);
     EXPECT_EQ(report["output_type"], 6);
+    EXPECT_EQ(report["schema_version"], 2);
+    EXPECT_EQ(report["read_at"].get<std::string>().substr(0, 2), "20");
+    EXPECT_EQ(report["limits"]["slope_good_min"], 95.0);
+    EXPECT_EQ(report["limits"]["zero_point_check"], 1.0);
+    EXPECT_EQ(report["limits"]["age_check"], 90.0);
     const json expected = {
         {"probe_kind", 0},          {"sensor", "Pt100 (3850)"}, {"input_damping", 12},
         {"temperature_damping", 7}, {"range_min", 2.0},         {"range_max", 12.5},
@@ -144,29 +186,50 @@ TEST_F(CtlTest, InfoGivesEveryExactSettingAndRatesTheSlopeAgainstTheLimits) {
     const json& judgement = report["judgement"];
     EXPECT_EQ(judgement["slope_percent"], 100.0);
     EXPECT_EQ(judgement["slope_rating"], "good");
+    EXPECT_EQ(judgement["offset_rating"], "good");
     EXPECT_EQ(judgement["zero_point_ph"], 6.7);
     EXPECT_EQ(judgement["zero_point_rating"], "good");
-    EXPECT_EQ(judgement["days_since_calibration"], 59);
+    EXPECT_EQ(judgement["days_since_calibration"], 19);
     EXPECT_EQ(judgement["overall"], "good");
 
-    ASSERT_TRUE(simulator.Control("set sensitivity -50"));
+    // --check: one line, and the exit code says whether the probe is good.
+    outcome = Ctl(simulator, {"info", "PORT", "--check", "--today", "2025-01-20"});
+    EXPECT_EQ(outcome.Code, 0) << outcome.Err;
+    EXPECT_EQ(Lines(outcome.Out).size(), 1u);
+    EXPECT_EQ(outcome.Out.rfind("QX7 4711 good: slope 100.0 % good", 0), 0u) << outcome.Out;
+    outcome = Ctl(simulator, {"info", "PORT", "--check", "--today", "2025-05-01"});
+    EXPECT_EQ(outcome.Code, 1);
+    EXPECT_NE(outcome.Out.find("calibrated 120 days ago recalibrate"), std::string::npos)
+        << outcome.Out;
+    EXPECT_EQ(outcome.Out.rfind("QX7 4711 recalibrate", 0), 0u) << outcome.Out;
+
+    ASSERT_TRUE(simulator.Control("set sensitivity -53"));
     outcome = Ctl(simulator, info);
     ASSERT_EQ(outcome.Code, 0) << outcome.Err;
-    EXPECT_EQ(json::parse(outcome.Out)["judgement"]["slope_percent"], 84.5);
+    EXPECT_EQ(json::parse(outcome.Out)["judgement"]["slope_percent"], 89.6);
     EXPECT_EQ(json::parse(outcome.Out)["judgement"]["slope_rating"], "check");
     EXPECT_EQ(json::parse(outcome.Out)["judgement"]["overall"], "check");
 
     std::vector<std::string> stricter = info;
-    stricter.insert(stricter.end(), {"--limit", "slope_check_min=85"});
+    stricter.insert(stricter.end(), {"--limit", "slope_check_min=90"});
     outcome = Ctl(simulator, stricter);
     EXPECT_EQ(json::parse(outcome.Out)["judgement"]["slope_rating"], "replace");
+    EXPECT_EQ(json::parse(outcome.Out)["limits"]["slope_check_min"], 90.0);
+
+    // Limits that contradict each other, and names that are no limit, are refused.
+    for (const char* limit : {"slope_good_min=104", "offset_check=20", "age_good=-1",
+                              "slope_good=90", "zero_point_good=nan"}) {
+        std::vector<std::string> wrong = info;
+        wrong.insert(wrong.end(), {"--limit", limit});
+        EXPECT_EQ(Ctl(simulator, wrong).Code, 2) << limit;
+    }
 
     ASSERT_TRUE(simulator.Control("set sensitivity -40"));
     outcome = Ctl(simulator, info);
     EXPECT_EQ(json::parse(outcome.Out)["judgement"]["slope_rating"], "replace");
 
     // The plain report shows the judgement too.
-    outcome = Ctl(simulator, {"info", "PORT", "--today", "2025-03-01"});
+    outcome = Ctl(simulator, {"info", "PORT", "--today", "2025-01-20"});
     EXPECT_NE(outcome.Out.find("67.6 % of -59.16 mV/pH  replace"), std::string::npos)
         << outcome.Out;
     EXPECT_TRUE(WrittenCodes(simulator).empty());
@@ -189,7 +252,7 @@ TEST_F(CtlTest, InfoRefusesAForeignDeviceAndNamesAnUnknownSensorWithItsPolynomia
     EXPECT_EQ(report["sensor_polynomial"]["coefficients"][2], 0.002);
 
     ASSERT_TRUE(simulator.Control("fault silent"));
-    EXPECT_EQ(Ctl(simulator, {"info", "PORT"}).Code, 1);
+    EXPECT_EQ(Ctl(simulator, {"info", "PORT", "--retries", "0"}).Code, 4);
 }
 
 TEST_F(CtlTest, ABackupRestoredOntoAnotherTransmitterMakesItEqualWritingOnlyTheDifferences) {
@@ -208,7 +271,10 @@ TEST_F(CtlTest, ABackupRestoredOntoAnotherTransmitterMakesItEqualWritingOnlyTheD
 
     // Without --with-calibration the probe's values stay; a dry run writes nothing at all.
     std::size_t before = target.Frames().size();
-    ASSERT_EQ(Ctl(target, {"restore", "PORT", backup, "--dry-run"}).Code, 0);
+    outcome = Ctl(target, {"restore", "PORT", backup, "--dry-run"});
+    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    EXPECT_NE(outcome.Out.find("would write input_damping: 5 -> 12"), std::string::npos)
+        << outcome.Out;
     EXPECT_TRUE(WrittenCodes(target, before).empty());
     before = target.Frames().size();
     outcome = Ctl(target, {"restore", "PORT", backup});
@@ -270,7 +336,7 @@ TEST_F(CtlTest, EveryBadFileIsRefusedWholeNamingTheKeyAndNothingIsWritten) {
     json missing = document;
     missing["settings"].erase("range_min");
     const std::vector<BadFile> files = {
-        {"truncated", good.substr(0, good.size() / 2), "not JSON or is truncated"},
+        {"truncated", good.substr(0, good.size() / 2), "not JSON, or cut short"},
         {"wrong type", changed("input_damping", "12"), "settings.input_damping"},
         {"damping 31", changed("temperature_damping", 31), "settings.temperature_damping"},
         {"unknown sensor", changed("sensor", "Pt500"), "settings.sensor"},
@@ -298,30 +364,47 @@ TEST_F(CtlTest, EveryBadFileIsRefusedWholeNamingTheKeyAndNothingIsWritten) {
     EXPECT_TRUE(WrittenCodes(target).empty());
 }
 
-TEST_F(CtlTest, AWriteWithoutReplyStopsTheRestoreAndTheReportSaysWhatWasWritten) {
+TEST_F(CtlTest, AWriteThatDidNotTakeIsRetriedThenStopsTheRestoreAndTheReportSaysWhatWasWritten) {
     SimulatorProcess source(
         {"--set", "input_damping=12", "--set", "range_min=1", "--set", "range_max=9"});
     SimulatorProcess target;
     ASSERT_TRUE(source.IsRunning());
     ASSERT_TRUE(target.IsRunning());
     const std::string backup = Backup(source);
-    // Range minimum is read once before it is written: the second exchange is the write.
+    // A write whose reply is lost was stored all the same: the read-back shows it, and it is
+    // not sent again. Range minimum is read once before it is written: the second exchange is
+    // the write, the third the read-back.
     ASSERT_TRUE(target.Control("fault silent on 56 every 2"));
-    const Outcome outcome = Ctl(target, {"restore", "PORT", backup});
-    EXPECT_EQ(outcome.Code, 1);
-    EXPECT_NE(outcome.Err.find("writing range_min failed (no valid reply); written: "
+    Outcome outcome = Ctl(target, {"restore", "PORT", backup});
+    EXPECT_EQ(outcome.Code, 0) << outcome.Err;
+    EXPECT_EQ(WrittenCodes(target), (std::multiset<int>{62, 56, 57}));
+
+    // A transmitter that stores something else gets the write twice more, then the restore
+    // stops there.
+    ASSERT_TRUE(target.Control("reset"));
+    ASSERT_TRUE(target.Control("clamp range_min 0 0"));
+    std::size_t before = target.Frames().size();
+    outcome = Ctl(target, {"restore", "PORT", backup});
+    EXPECT_EQ(outcome.Code, 4);
+    EXPECT_NE(outcome.Err.find("writing range_min failed (the transmitter stored 0); written: "
                                "input_damping; not written: range_min, range_max"),
               std::string::npos)
         << outcome.Err;
-    EXPECT_EQ(WrittenCodes(target), (std::multiset<int>{62, 56}));
+    EXPECT_EQ(WrittenCodes(target, before), (std::multiset<int>{62, 56, 56, 56}));
 }
 
-TEST_F(CtlTest, SettingTheProbeKindWritesTheProbeTypeDefaultsAndSaysSo) {
+TEST_F(CtlTest, SettingTheProbeKindResetsTheCalibrationOnlyWhenConfirmed) {
     SimulatorProcess simulator({"--set", "offset=9"});
     ASSERT_TRUE(simulator.IsRunning());
-    const Outcome outcome = Ctl(simulator, {"set", "PORT", "probe_kind", "ISE"});
+    // Nobody at a terminal to ask: without --yes nothing is even sent.
+    Outcome outcome = Ctl(simulator, {"set", "PORT", "probe_kind", "ISE"});
+    EXPECT_EQ(outcome.Code, 2);
+    EXPECT_NE(outcome.Err.find("--yes"), std::string::npos) << outcome.Err;
+    EXPECT_TRUE(simulator.Frames().empty());
+
+    outcome = Ctl(simulator, {"set", "PORT", "probe_kind", "ISE", "--yes"});
     ASSERT_EQ(outcome.Code, 0) << outcome.Err;
-    EXPECT_NE(outcome.Err.find("also resets"), std::string::npos) << outcome.Err;
+    EXPECT_NE(outcome.Err.find("resets the calibration"), std::string::npos) << outcome.Err;
     EXPECT_EQ(WrittenCodes(simulator), (std::multiset<int>{51, 60, 58, 59, 56, 57}));
 }
 
@@ -335,11 +418,14 @@ TEST_F(CtlTest, WatchAppendsWholeRowsWithEmptyCellsForFaultsAndEndsCleanlyOnCtrl
     EXPECT_EQ(Lines(outcome.Out).size(), 3u);
     std::vector<std::string> rows = Lines(ReadText(csv));
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0], "time,resistance_ohm,temperature_c,voltage_mv,measured_value,ratio,fault");
+    EXPECT_EQ(rows[0],
+              "time,serial_number,resistance_ohm,temperature_c,voltage_mv,measured_value,ratio,"
+              "fault");
     int faulty = 0;
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        EXPECT_EQ(std::count(rows[i].begin(), rows[i].end(), ','), 6) << rows[i];
+        EXPECT_EQ(std::count(rows[i].begin(), rows[i].end(), ','), 7) << rows[i];
         EXPECT_EQ(rows[i].substr(0, 2), "20") << rows[i];
+        EXPECT_NE(rows[i].find(",70412,"), std::string::npos) << rows[i];
         if (rows[i].find(",,") != std::string::npos) {
             ++faulty;
             EXPECT_NE(rows[i].find(",resistance: fault"), std::string::npos) << rows[i];
@@ -361,16 +447,295 @@ TEST_F(CtlTest, WatchAppendsWholeRowsWithEmptyCellsForFaultsAndEndsCleanlyOnCtrl
     }
     kill(pid, SIGINT);
     outcome = FinishCtl(pid, simulator.Directory());
-    EXPECT_EQ(outcome.Code, 0) << outcome.Err;
+    EXPECT_EQ(outcome.Code, 130) << outcome.Err;
+    EXPECT_NE(outcome.Err.find("polls recorded, 0 of them"), std::string::npos) << outcome.Err;
     const std::string text = ReadText(csv);
     EXPECT_EQ(text.back(), '\n');
     rows = Lines(text);
     ASSERT_GE(rows.size(), 6u);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), rows[0]), 1);
     for (std::size_t i = 4; i < rows.size(); ++i) {
-        EXPECT_EQ(std::count(rows[i].begin(), rows[i].end(), ','), 6) << rows[i];
+        EXPECT_EQ(std::count(rows[i].begin(), rows[i].end(), ','), 7) << rows[i];
         EXPECT_EQ(rows[i].find(",,"), std::string::npos) << rows[i];
     }
+}
+
+TEST_F(CtlTest, APortThatIsNoSerialDeviceIsRefusedBeforeAByteIsWritten) {
+    SimulatorProcess simulator;
+    ASSERT_TRUE(simulator.IsRunning());
+    const std::string backup = Backup(simulator);
+    const std::string saved = ReadText(backup);
+    // The arguments of backup swapped: the backup is the "port", the port the "file".
+    Outcome outcome = Ctl(simulator, {"backup", backup, "PORT"});
+    EXPECT_EQ(outcome.Code, 2);
+    EXPECT_NE(outcome.Err.find("a character device, not a file to write"), std::string::npos)
+        << outcome.Err;
+    EXPECT_EQ(ReadText(backup), saved);
+    outcome = Ctl(simulator, {"info", backup});
+    EXPECT_EQ(outcome.Code, 2);
+    EXPECT_NE(outcome.Err.find(backup + " is a regular file"), std::string::npos) << outcome.Err;
+    EXPECT_EQ(Ctl(simulator, {"watch", backup, "--count", "1"}).Code, 2);
+    EXPECT_EQ(ReadText(backup), saved);
+    EXPECT_EQ(Ctl(simulator, {"info", "/dev/null"}).Code, 2);
+    EXPECT_EQ(Ctl(simulator, {"info", simulator.Directory()}).Code, 2);
+    // A port that does not open names the path tried and the reason.
+    outcome = Ctl(simulator, {"info", "ttyQX7missing"});
+    EXPECT_EQ(outcome.Code, 4);
+    EXPECT_NE(outcome.Err.find("/dev/ttyQX7missing: no such device"), std::string::npos)
+        << outcome.Err;
+}
+
+TEST_F(CtlTest, AFailedOrUnrestorableBackupLeavesTheFileBeforeItWholeAndNothingBeside) {
+    SimulatorProcess simulator({"--set", "output_type=6"});
+    ASSERT_TRUE(simulator.IsRunning());
+    const std::string backup = Backup(simulator);
+    const std::string saved = ReadText(backup);
+    const std::set<std::string> files = FileNames(simulator.Directory());
+
+    ASSERT_TRUE(simulator.Control("fault silent on 59"));
+    Outcome outcome = Ctl(simulator, {"backup", "PORT", backup, "--retries", "0"});
+    EXPECT_EQ(outcome.Code, 4);
+    EXPECT_NE(outcome.Err.find("no valid reply when reading the slope"), std::string::npos)
+        << outcome.Err;
+    EXPECT_EQ(ReadText(backup), saved);
+
+    // Values that restore would refuse are named with their bytes, and nothing is saved.
+    ASSERT_TRUE(simulator.Control("clear"));
+    ASSERT_TRUE(simulator.Control("fault pattern on 58"));
+    ASSERT_TRUE(simulator.Control("set probe_kind 2"));
+    ASSERT_TRUE(simulator.Control("set input_damping 200"));
+    ASSERT_TRUE(simulator.Control("set date 20261340"));
+    outcome = Ctl(simulator, {"backup", "PORT", backup});
+    EXPECT_EQ(outcome.Code, 4);
+    for (const char* named : {"probe_kind: probe kind (0 pH, 1 ISE) 2 is outside 0 to 1 (bytes 02)",
+                              "input_damping: damping 200 is outside 0 to 30 (bytes C8)",
+                              "offset: expected a number, found null (bytes FF FF FF FF)",
+                              "\"2026-13-40\" is not a real date YYYY-MM-DD (bytes 40 13 26 20)"}) {
+        EXPECT_NE(outcome.Err.find(named), std::string::npos) << named << '\n' << outcome.Err;
+    }
+    EXPECT_EQ(ReadText(backup), saved);
+    EXPECT_EQ(Ctl(simulator, {"backup", "PORT", "-"}).Code, 4);
+    EXPECT_EQ(FileNames(simulator.Directory()), files);
+
+    // info shows such values for what they are.
+    outcome = Ctl(simulator, {"info", "PORT"});
+    EXPECT_EQ(outcome.Code, 0) << outcome.Err;
+    for (const char* shown : {"output type          unknown (byte 06)",
+                              "offset               no valid value (bytes FF FF FF FF)",
+                              "calibration date     2026-13-40 (not a real date",
+                              "input damping        200 (outside 0 to 30)"}) {
+        EXPECT_NE(outcome.Out.find(shown), std::string::npos) << shown << '\n' << outcome.Out;
+    }
+
+    // "-" is standard output.
+    ASSERT_TRUE(simulator.Control("reset"));
+    outcome = Ctl(simulator, {"backup", "PORT", "-"});
+    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    EXPECT_EQ(json::parse(outcome.Out)["serial_number"], 70412);
+    EXPECT_EQ(FileNames(simulator.Directory()), files);
+}
+
+TEST_F(CtlTest, EveryCommandEndsWithTheExitCodeOfItsKindOfOutcome) {
+    SimulatorProcess simulator;
+    ASSERT_TRUE(simulator.IsRunning());
+    const std::string backup = Backup(simulator);
+    EXPECT_EQ(Ctl(simulator, {"diff", "PORT", backup}).Code, 0);
+    ASSERT_TRUE(simulator.Control("set input_damping 9"));
+    Outcome outcome = Ctl(simulator, {"diff", "PORT", backup, "--json"});
+    EXPECT_EQ(outcome.Code, 1);
+    const json differences = json::parse(outcome.Out);
+    EXPECT_EQ(differences["equal"], false);
+    EXPECT_EQ(differences["differences"],
+              json::parse(R"([{"key": "input_damping", "transmitter": 9, "file": 5}])"));
+    EXPECT_EQ(Ctl(simulator, {"diff", "PORT", simulator.Directory()}).Code, 2);
+    EXPECT_EQ(Ctl(simulator, {"diff", "PORT"}).Code, 2);
+    outcome = Ctl(simulator, {"bakup", "PORT", backup});
+    EXPECT_EQ(outcome.Code, 2);
+    EXPECT_NE(outcome.Err.find("did you mean backup?"), std::string::npos) << outcome.Err;
+    ASSERT_TRUE(simulator.Control("set identity QX8"));
+    EXPECT_EQ(Ctl(simulator, {"diff", "PORT", backup}).Code, 3);
+    ASSERT_TRUE(simulator.Control("set identity QX7"));
+    ASSERT_TRUE(simulator.Control("fault silent on 62"));
+    EXPECT_EQ(Ctl(simulator, {"diff", "PORT", backup, "--retries", "0"}).Code, 4);
+    ASSERT_TRUE(simulator.Control("clear"));
+
+    outcome = Ctl(simulator, {"--version"});
+    EXPECT_EQ(outcome.Code, 0);
+    EXPECT_EQ(outcome.Out, QX7_VERSION "\n");
+    outcome = Ctl(simulator, {"help", "restore"});
+    EXPECT_EQ(outcome.Code, 0);
+    EXPECT_NE(outcome.Out.find("--with-calibration"), std::string::npos) << outcome.Out;
+    EXPECT_NE(outcome.Out.find("130 and 143"), std::string::npos) << outcome.Out;
+    outcome = Ctl(simulator, {"ports", "--json"});
+    EXPECT_EQ(outcome.Code, 0);
+    EXPECT_TRUE(json::parse(outcome.Out).is_array());
+
+    // QX7_PORT stands in for a port left out, whatever follows it.
+    setenv("QX7_PORT", simulator.DevicePath().c_str(), 1);
+    const Outcome fromEnvironment = Ctl(simulator, {"diff", backup});
+    const Outcome setFromEnvironment = Ctl(simulator, {"set", "input_damping", "5"});
+    unsetenv("QX7_PORT");
+    EXPECT_EQ(fromEnvironment.Code, 1) << fromEnvironment.Err;
+    EXPECT_EQ(setFromEnvironment.Code, 0) << setFromEnvironment.Err;
+    EXPECT_EQ(Ctl(simulator, {"diff", "PORT", backup}).Code, 0);
+}
+
+TEST_F(CtlTest, ImplausibleWritesAreRefusedUnlessForcedAndNonFiniteOnesAlways) {
+    SimulatorProcess simulator;
+    ASSERT_TRUE(simulator.IsRunning());
+    const std::string good = ReadText(Backup(simulator));
+    for (const std::vector<std::string>& refused :
+         std::vector<std::vector<std::string>>{{"sensitivity", "59.16"},
+                                               {"sensitivity", "0"},
+                                               {"sensitivity", "-90"},
+                                               {"range_min", "20"},
+                                               {"range_max", "-1"}}) {
+        const Outcome outcome = Ctl(simulator, {"set", "PORT", refused[0], refused[1]});
+        EXPECT_EQ(outcome.Code, 2) << refused[0] << ' ' << refused[1] << ": " << outcome.Err;
+        EXPECT_NE(outcome.Err.find("--force"), std::string::npos) << outcome.Err;
+    }
+    for (const char* value : {"nan", "inf", "-inf", "1e39"}) {
+        EXPECT_EQ(Ctl(simulator, {"set", "PORT", "offset", value, "--force"}).Code, 2) << value;
+    }
+    EXPECT_TRUE(WrittenCodes(simulator).empty());
+    EXPECT_EQ(Ctl(simulator, {"set", "PORT", "sensitivity", "-25"}).Code, 0);
+    EXPECT_EQ(Ctl(simulator, {"set", "PORT", "range_min", "20", "--force"}).Code, 0);
+    EXPECT_EQ(WrittenCodes(simulator), (std::multiset<int>{59, 56}));
+
+    // restore applies the same rules to the file, before it opens the port.
+    SimulatorProcess target;
+    ASSERT_TRUE(target.IsRunning());
+    const std::string path = target.Directory() + "/odd.json";
+    json odd = json::parse(good);
+    odd["settings"]["sensitivity"] = 59.16;
+    WriteText(path, odd.dump());
+    Outcome outcome = Ctl(target, {"restore", "PORT", path, "--with-calibration"});
+    EXPECT_EQ(outcome.Code, 2);
+    EXPECT_NE(outcome.Err.find("a pH probe's slope is negative"), std::string::npos) << outcome.Err;
+    odd = json::parse(good);
+    odd["settings"]["range_min"] = 14;
+    WriteText(path, odd.dump());
+    outcome = Ctl(target, {"restore", "PORT", path});
+    EXPECT_EQ(outcome.Code, 2);
+    EXPECT_NE(outcome.Err.find("range_min 14 is not below range_max 14"), std::string::npos)
+        << outcome.Err;
+    EXPECT_TRUE(target.Frames().empty());
+    EXPECT_EQ(Ctl(target, {"restore", "PORT", path, "--force"}).Code, 0);
+    EXPECT_EQ(WrittenCodes(target), (std::multiset<int>{56}));
+}
+
+TEST_F(CtlTest, HostileFilesAreRefusedAtOnceNamingTheFileAndNothingReachesTheTerminalRaw) {
+    SimulatorProcess simulator;
+    ASSERT_TRUE(simulator.IsRunning());
+    const std::string good = ReadText(Backup(simulator));
+    const std::size_t before = simulator.Frames().size();
+    const std::string path = simulator.Directory() + "/hostile.json";
+    struct HostileFile {
+        const char* Name;
+        std::string Text;
+        const char* Named;
+    };
+    std::string escapes = good;
+    escapes.insert(escapes.find("\"settings\": {") + 13,
+                   "\"\\u001b]0;owned\\u0007\\u001b[2J\": 1,");
+    std::string duplicate = good;
+    duplicate.insert(duplicate.find("\"offset\""), "\"offset\": 5, ");
+    std::string huge = good;
+    huge.insert(1, "\"padding\": \"" + std::string(1100 * 1024, 'x') + "\",");
+    const std::vector<HostileFile> files = {
+        {"escape sequences", escapes, "settings.\\x1B]0;owned\\x07\\x1B[2J: unknown key"},
+        {"duplicate key", duplicate, "the key \"offset\" appears twice"},
+        {"larger than 1 MiB", huge, "larger than 1 MiB"},
+        {"bad token", "{\n  \"format\": 1,\n  \"read_at\": x\n}", "line 3, column 14"},
+        {"number overflow", "{\"format\": 1e999}", "not a settings file"},
+    };
+    for (const HostileFile& file : files) {
+        WriteText(path, file.Text);
+        const Outcome outcome = Ctl(simulator, {"restore", "PORT", path, "--with-calibration"});
+        EXPECT_EQ(outcome.Code, 2) << file.Name << ": " << outcome.Err;
+        EXPECT_NE(outcome.Err.find(path + ": "), std::string::npos) << file.Name << outcome.Err;
+        EXPECT_NE(outcome.Err.find(file.Named), std::string::npos) << file.Name << outcome.Err;
+        EXPECT_EQ(outcome.Err.find('\x1b'), std::string::npos) << file.Name;
+    }
+    // A FIFO or a directory as the file is refused without waiting on it.
+    const std::string fifo = simulator.Directory() + "/fifo.json";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Outcome outcome = Ctl(simulator, {"diff", "PORT", fifo});
+    EXPECT_EQ(outcome.Code, 2);
+    EXPECT_NE(outcome.Err.find(fifo + ": a FIFO"), std::string::npos) << outcome.Err;
+    outcome = Ctl(simulator, {"restore", "PORT", simulator.Directory()});
+    EXPECT_EQ(outcome.Code, 2);
+    EXPECT_NE(outcome.Err.find(": a directory"), std::string::npos) << outcome.Err;
+    EXPECT_EQ(simulator.Frames().size(), before);
+}
+
+TEST_F(CtlTest, WatchRefusesBadOptionsMakesUpNoMissedPollsAndCountsTheFailedOnes) {
+    SimulatorProcess simulator;
+    ASSERT_TRUE(simulator.IsRunning());
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--interval", "nan"},
+                                               {"--interval", "0"},
+                                               {"--interval", "-1"},
+                                               {"--interval", "inf"},
+                                               {"--count", "-1"},
+                                               {"--count", "0"}}) {
+        EXPECT_EQ(Ctl(simulator, {"watch", "PORT", bad[0], bad[1]}).Code, 2) << bad[0] << bad[1];
+    }
+    // A CSV with other columns is not appended to.
+    const std::string csv = simulator.Directory() + "/live.csv";
+    WriteText(csv, "time,resistance_ohm\n1,2\n");
+    EXPECT_EQ(Ctl(simulator, {"watch", "PORT", "--count", "1", "--csv", csv}).Code, 2);
+    EXPECT_EQ(ReadText(csv), "time,resistance_ohm\n1,2\n");
+    EXPECT_TRUE(simulator.Frames().empty());
+    unlink(csv.c_str());
+
+    // The first poll outlasts several intervals; the polls after it keep the interval.
+    ASSERT_TRUE(simulator.Control("fault silent on 38,39,40,41,42 times 5"));
+    Outcome outcome = Ctl(simulator, {"watch", "PORT", "--retries", "0", "--interval", "0.5",
+                                      "--count", "4", "--csv", csv});
+    EXPECT_EQ(outcome.Code, 0) << outcome.Err;
+    EXPECT_NE(outcome.Err.find("4 polls recorded, 1 of them with a value that got no reply"),
+              std::string::npos)
+        << outcome.Err;
+    const std::vector<std::string> rows = Lines(ReadText(csv));
+    ASSERT_EQ(rows.size(), 5u);
+    for (std::size_t i = 2; i < rows.size(); ++i) {
+        const long gap = MillisecondsOfDay(rows[i]) - MillisecondsOfDay(rows[i - 1]);
+        EXPECT_TRUE(gap >= 450 || gap < -80000000) << rows[i - 1] << '\n' << rows[i];
+    }
+
+    ASSERT_TRUE(simulator.Control("fault silent on 38,39,40,41,42"));
+    outcome =
+        Ctl(simulator, {"watch", "PORT", "--retries", "0", "--interval", "0.1", "--count", "2"});
+    EXPECT_EQ(outcome.Code, 4) << outcome.Err;
+    EXPECT_NE(outcome.Err.find("2 polls recorded, 2 of them"), std::string::npos) << outcome.Err;
+}
+
+TEST_F(CtlTest, ASignalDuringRestoreEndsTheWriteInProgressThenStopsWithAnAccount) {
+    SimulatorProcess source(
+        {"--set", "input_damping=12", "--set", "temperature_damping=7", "--set", "range_min=1"});
+    SimulatorProcess target;
+    ASSERT_TRUE(source.IsRunning());
+    ASSERT_TRUE(target.IsRunning());
+    const std::string backup = Backup(source);
+    // The transmitter keeps storing another temperature damping, so that write is tried again
+    // and again, slowly: the signal reaches the restore while it is in progress.
+    ASSERT_TRUE(target.Control("clamp temperature_damping 3 3"));
+    ASSERT_TRUE(target.Control("delay 100"));
+    const pid_t pid =
+        StartCtl({"restore", target.DevicePath(), backup, "--retries", "100"}, target.Directory());
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(WaitForWrite(target, 61));
+    kill(pid, SIGTERM);
+    const Outcome outcome = FinishCtl(pid, target.Directory());
+    EXPECT_EQ(outcome.Code, 143) << outcome.Err;
+    EXPECT_NE(outcome.Err.find("written: input_damping; sent but not confirmed: "
+                               "temperature_damping; not written: range_min"),
+              std::string::npos)
+        << outcome.Err;
+    const std::multiset<int> written = WrittenCodes(target);
+    EXPECT_EQ(written.count(62), 1u);
+    EXPECT_EQ(written.count(56), 0u);
 }
 
 }  // namespace
