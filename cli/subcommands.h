@@ -25,6 +25,7 @@ CommandRun DefineRestoreCommand(CLI::App& command);
 CommandRun DefineSetCommand(CLI::App& command);
 CommandRun DefineHistoryCommand(CLI::App& command);
 CommandRun DefineUndoCommand(CLI::App& command);
+CommandRun DefineCertificateCommand(CLI::App& command);
 
 constexpr Subcommand Subcommands[] = {
     {"ports", "list the serial ports", &DefinePortsCommand},
@@ -37,4 +38,5 @@ constexpr Subcommand Subcommands[] = {
     {"history", "show a transmitter's calibration log and the slope's trend",
      &DefineHistoryCommand},
     {"undo", "put back the calibration the last record changed", &DefineUndoCommand},
+    {"certificate", "a calibration record as a printable HTML page", &DefineCertificateCommand},
 };

@@ -970,4 +970,79 @@ TEST_F(RecordsTest, CalibrationWritesOfSetAndRestoreAreRecordedAndAFailedRecordH
     EXPECT_EQ(WrittenCodes(simulator, before), (std::multiset<int>{58}));
 }
 
+// Chromium prints the page as a person would; poppler's tools read the PDF back.
+TEST_F(RecordsTest, ACertificatePrintsOnOneA4PageWithEveryValueAndTheChainHash) {
+    SimulatorProcess simulator(KnownSettings);
+    const std::string dir = simulator.Directory();
+    const std::string folder = dir + "/records";
+    CalibratedFourTimes(folder);
+    const std::vector<std::string> lines = Lines(ReadText(LogOf(folder)));
+    char hash[Sha256TextSize];
+    ASSERT_TRUE(Sha256Hex(lines[3].data(), lines[3].size(), hash));
+    std::filesystem::create_directories(QX7_CERTIFICATE_DIR);
+
+    for (const std::string lang : {"en", "cs"}) {
+        const std::string html = dir + "/certificate-" + lang + ".html";
+        const Outcome outcome = Ctl(
+            simulator, {"certificate", "4711", "--records", folder, "--lang", lang, "-o", html});
+        ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+        const std::string page = ReadText(html);
+        EXPECT_EQ(page.find("http"), std::string::npos) << "no external files";
+        EXPECT_EQ(page.find("src="), std::string::npos) << "no external files";
+
+        const std::string pdf = dir + "/certificate-" + lang + ".pdf";
+        const std::string png = std::string(QX7_CERTIFICATE_DIR) + "/certificate-" + lang;
+        const std::string print =
+            "timeout 120 chromium --headless --no-sandbox --disable-gpu "
+            "--no-first-run --user-data-dir=" +
+            dir + "/chromium " + "--no-pdf-header-footer --print-to-pdf=" + pdf + " file://" +
+            html + " >/dev/null 2>&1";
+        ASSERT_EQ(std::system(print.c_str()), 0) << print;
+        ASSERT_EQ(std::system(("pdfinfo " + pdf + " > " + pdf + ".info").c_str()), 0);
+        const std::string info = ReadText(pdf + ".info");
+        EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("(A4)"), std::string::npos) << info;
+        ASSERT_EQ(std::system(("pdftotext -layout " + pdf + " " + pdf + ".txt").c_str()), 0);
+        ASSERT_EQ(std::system(("pdftoppm -png -r 80 -singlefile " + pdf + " " + png).c_str()), 0);
+        const std::string text = ReadText(pdf + ".txt");
+        std::string compact;
+        for (char c : text) {
+            if (c != ' ' && c != '\n') {
+                compact += c;
+            }
+        }
+        EXPECT_NE(compact.find(hash), std::string::npos) << "the chain hash: " << text;
+        const std::vector<std::string> values = {"QX7",        "2.10",
+                                                 "4711",       "2025-01-01T08:00:00Z",
+                                                 "novak",      "qx7config 1.0.0",
+                                                 "pH 6.86",    "pH 4.01",
+                                                 "25.00",      "6.865",
+                                                 "4.010",      "-18.000",
+                                                 "150.902",    "36",
+                                                 "0.10",       "0.20",
+                                                 "-59.160",    "100.0",
+                                                 "6.70",       "good",
+                                                 "-15.000",    "-59.800",
+                                                 "2024-12-01", "2025-01-01",
+                                                 "written",    "90",
+                                                 "105",        "110",
+                                                 "30",         "60"};
+        for (const std::string& value : values) {
+            EXPECT_NE(text.find(value), std::string::npos) << lang << ": " << value;
+        }
+        const std::vector<const char*> words =
+            lang == "cs" ? std::vector<const char*>{"Kalibrační protokol", "Podpis",  "Kontroloval",
+                                                    "Stav před",           "Stav po", "Nulový bod"}
+                         : std::vector<const char*>{"Calibration certificate",
+                                                    "Signature",
+                                                    "Reviewed by",
+                                                    "As found",
+                                                    "As left",
+                                                    "Zero point"};
+        for (const char* word : words) {
+            EXPECT_NE(text.find(word), std::string::npos) << lang << ": " << word;
+        }
+    }
+}
+
 }  // namespace
