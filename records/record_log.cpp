@@ -45,6 +45,11 @@ bool RecordLog::Append(const CalibrationRecord& record) const {
     if (!record.Device.SerialNumber || FolderPath.Empty() || !MakeFolders(FolderPath)) {
         return false;
     }
+    // A build without the hash keeps no records: the next one could not be chained to it.
+    char probe[Sha256TextSize];
+    if (!Sha256Hex("", 0, probe)) {
+        return false;
+    }
     const std::int32_t serialNumber = *record.Device.SerialNumber;
     // Read and appended through one handle, held from the read to the append. Binary, so that
     // Windows writes the line end as it is.
