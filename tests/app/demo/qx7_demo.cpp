@@ -4,8 +4,10 @@
 //   qx7_demo show PORT SECONDS   pick PORT, check "Číst", wait SECONDS, print the fields
 //   qx7_demo wait TEXT SECONDS   wait at most SECONDS until a field shows TEXT, print the fields
 //   qx7_demo close               close the tool's window and wait for it to go
+//   qx7_demo gap SECONDS         for SECONDS, how long the window once took to answer
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -116,14 +118,40 @@ int Close(HWND window) {
     return 0;
 }
 
+// The longest the window left a message unhandled: WM_NULL is sent over and over, and the
+// slowest answer is at least the longest gap between two messages it handled.
+int Gap(HWND window, int seconds) {
+    const DWORD start = GetTickCount();
+    DWORD longest = 0;
+    while (GetTickCount() - start < static_cast<DWORD>(seconds) * 1000) {
+        const DWORD sent = GetTickCount();
+        DWORD_PTR result = 0;
+        // Nonzero once the window has handled the message; 0 when it is gone or hung.
+        if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) == 0) {
+            return Fail("the window did not answer within 10 s", 7);
+        }
+        longest = std::max(longest, GetTickCount() - sent);
+        Sleep(2);
+    }
+    std::printf("longest unanswered: %lu ms\n", static_cast<unsigned long>(longest));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string action = argc > 1 ? argv[1] : "";
     if (!((action == "show" || action == "wait") && argc == 4) &&
-        !(action == "close" && argc == 2)) {
+        !(action == "close" && argc == 2) && !(action == "gap" && argc == 3)) {
         return Fail(
-            "usage: qx7_demo show PORT SECONDS | qx7_demo wait TEXT SECONDS | qx7_demo close", 2);
+            "usage: qx7_demo show PORT SECONDS | qx7_demo wait TEXT SECONDS | "
+            "qx7_demo close | qx7_demo gap SECONDS",
+            2);
+    }
+    if (action == "gap") {
+        HWND window = driver::FindTopLevelWindow(0, kTitle, 2000);
+        return window == nullptr ? Fail(std::string("no window titled \"") + kTitle + "\"", 1)
+                                 : Gap(window, std::atoi(argv[2]));
     }
     HWND window = driver::FindTopLevelWindow(0, kTitle, action == "close" ? 2000 : kStartWait);
     if (window == nullptr) {
