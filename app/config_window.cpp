@@ -231,10 +231,12 @@ void ConfigWindow::Connect() {
     char name[MaxPortNameLength + 1] = {};
     // -1 leaves the name empty, which no port opens under.
     PortBox->GetSelectedString(name, MaxPortNameLength);
+    Facts = TransmitterFacts{};
     if (Link->Open(name)) {
         const char* identity = Link->ReadIdentity();
         if (identity != nullptr && std::strcmp(identity, CompatibleIdentity) == 0) {
             IdentityField->SetText(identity);
+            Facts.Device.Identity = identity;
             ReadAll();
             return;
         }
@@ -258,10 +260,12 @@ void ConfigWindow::ReadAll() {
     std::uint16_t version = 0;
     if (Link->ReadFirmwareVersion(version)) {
         FirmwareField->SetVersion(version);
+        Facts.Device.Firmware = version;
     }
     std::int32_t serialNumber = 0;
     if (Link->ReadSerialNumber(serialNumber)) {
         SerialNumberField->SetInteger(serialNumber);
+        Facts.Device.SerialNumber = serialNumber;
     }
     std::uint8_t outputType = 0;
     if (Link->ReadOutputType(outputType)) {
@@ -270,17 +274,21 @@ void ConfigWindow::ReadAll() {
     std::uint8_t probeKind = 0;
     if (Link->ReadProbeKind(probeKind)) {
         ProbeField->SetInputKind(probeKind);
+        Facts.Calibration.ProbeKind = probeKind;
     }
     std::uint32_t date = 0;
     if (Link->ReadCalibrationDate(date)) {
         CalibrationField->SetDate(date);
+        Facts.Calibration.Date = date;
     }
     float value = 0.0f;
     if (Link->ReadOffset(value)) {
         OffsetField->SetFloat(3, value);
+        Facts.Calibration.Offset = value;
     }
     if (Link->ReadSensitivity(value)) {
         SensitivityField->SetFloat(3, value);
+        Facts.Calibration.Slope = value;
     }
     std::uint8_t damping = 0;
     // A value above 30 is outside the list and leaves it without a selection.
@@ -424,13 +432,13 @@ void ConfigWindow::WriteRangeMaxField() {
 void ConfigWindow::OpenProbeTypeDialog() {
     ExecProbeTypeDialog(*CurrentApplication, *this, *Link,
                         {*ProbeField, *CalibrationField, *OffsetField, *SensitivityField,
-                         *RangeMinEdit, *RangeMaxEdit});
+                         *RangeMinEdit, *RangeMaxEdit, Facts});
 }
 
 // DialogBusy is set for the dialog's whole life, so only the dialog talks to the transmitter.
 void ConfigWindow::OpenCalibrationDialog() {
     ExecCalibrationDialog(*CurrentApplication, *this, *Link,
-                          {*CalibrationField, *OffsetField, *SensitivityField}, DialogBusy);
+                          {*CalibrationField, *OffsetField, *SensitivityField, Facts}, DialogBusy);
 }
 
 ComboBox* ConfigWindow::MakeUnsortedList(int x, int y, int w, int h, int id) {

@@ -11,6 +11,7 @@
 #include "framework/controls.h"
 #include "framework/window.h"
 #include "link/transmitter_link.h"
+#include "records/transmitter_facts.h"
 
 // FaultFlags bits: the field shows a fault in white on red. For the resistance and the
 // temperature, the last reading was the fault pattern; for every live field, the line has
@@ -96,6 +97,9 @@ class ConfigWindow : public Window {
     static constexpr std::uint32_t LostAfterPolls = 2;
     // True while the probe calibration dialog talks to the transmitter: ticks then do nothing.
     bool DialogBusy = false;
+    // What the connected transmitter held when read, kept up to date by the dialogs' writes:
+    // the device and as-found part of their calibration records.
+    TransmitterFacts Facts;
 
   private:
     // A drop-down list whose items stay in the order they are added.

@@ -46,5 +46,8 @@ inline constexpr char CommunicationError[] = "Chyba komunikace";
 inline constexpr char PointsRefused[] = "Chyba kalibračních bodů.";
 // Where a point's temperature would be when the point has no standard.
 inline constexpr char NoStandard[] = "Chyba";
+// After a calibration or a probe type reset whose record could not be kept; the folder follows.
+inline constexpr char RecordNotKept[] = "Záznam kalibrace se nepodařilo uložit do složky:\n";
+inline constexpr char NoRecordsFolder[] = "(složka není určena: nastavte QX7_RECORDS)";
 
 }  // namespace UiText

@@ -12,4 +12,7 @@ struct CalibrationPoint {
     // The point's preset buffer as the dialog reported it when the measurement finished.
     bool UsePreset = false;
     std::int32_t PresetIndex = -1;
+    // The counted samples behind the means, and the voltage samples' standard deviation, mV.
+    std::int32_t Samples = 0;
+    float VoltageSpread = 0.0f;
 };

@@ -13,6 +13,8 @@ struct CalibrationState {
 
     double ResistanceSum = 0.0;
     double VoltageSum = 0.0;
+    // For the spread of the voltage samples, which a calibration record keeps.
+    double VoltageSquareSum = 0.0;
     std::int32_t SampleCount = 0;
     std::int32_t Phase = Idle;
 };

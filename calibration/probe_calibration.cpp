@@ -1,9 +1,10 @@
 #include "calibration/probe_calibration.h"
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "calibration/coefficient_block_codec.h"
-#include "calibration/two_point_calibration.h"
 
 ProbeCalibration::ProbeCalibration(Transmitter& link, CalibrationView& view,
                                    const BufferList& buffers, const LocalDate& clock)
@@ -49,6 +50,7 @@ bool ProbeCalibration::StartPoint(std::int32_t point) {
     StartStandard.reset();
     State.ResistanceSum = 0.0;
     State.VoltageSum = 0.0;
+    State.VoltageSquareSum = 0.0;
     State.SampleCount = 0;
     State.Phase = point;
     return true;
@@ -68,6 +70,7 @@ void ProbeCalibration::TakeSample() {
     }
     State.ResistanceSum += resistance;
     State.VoltageSum += voltage;
+    State.VoltageSquareSum += static_cast<double>(voltage) * voltage;
     View.StepProgress();
     ++State.SampleCount;
     if (State.SampleCount >= SamplesPerPoint) {
@@ -82,6 +85,11 @@ void ProbeCalibration::FinishPoint() {
     const double meanVoltage = State.VoltageSum / State.SampleCount;
     target.Temperature = Polynomial.TemperatureAt(static_cast<float>(meanResistance));
     target.Voltage = static_cast<float>(meanVoltage);
+    target.Samples = State.SampleCount;
+    // The sample standard deviation; rounding can leave a tiny negative sum of squares.
+    const double squares = State.VoltageSquareSum - meanVoltage * State.VoltageSum;
+    target.VoltageSpread =
+        static_cast<float>(std::sqrt(std::max(0.0, squares) / (State.SampleCount - 1)));
 
     bool usePreset = false;
     std::int32_t presetIndex = -1;
@@ -120,21 +128,30 @@ bool ProbeCalibration::AcceptPoints() const {
     return ::AcceptPoints(Kind, Points[0], Points[1]);
 }
 
+PairRefusal ProbeCalibration::RefusePoints() const {
+    return ::RefusePoints(Kind, Points[0], Points[1]);
+}
+
 CalibrationResult ProbeCalibration::ComputeCalibration() const {
     return ::ComputeCalibration(Kind, Points[0], Points[1], Clock.Today());
 }
 
-void ProbeCalibration::WriteCalibration(const CalibrationResult& result) {
+CalibrationWrites ProbeCalibration::WriteCalibration(const CalibrationResult& result) {
+    CalibrationWrites writes;
     float offset = result.Offset;
-    if (Link.WriteOffset(offset)) {
+    writes.Offset = Link.WriteOffset(offset);
+    if (writes.Offset) {
         View.ShowOffset(offset);
     }
     float slope = result.Slope;
-    if (Link.WriteSensitivity(slope)) {
+    writes.Slope = Link.WriteSensitivity(slope);
+    if (writes.Slope) {
         View.ShowSensitivity(slope);
     }
     std::uint32_t date = result.Date.Word();
-    if (Link.WriteCalibrationDate(date)) {
+    writes.Date = Link.WriteCalibrationDate(date);
+    if (writes.Date) {
         View.ShowCalibrationDate(date);
     }
+    return writes;
 }

@@ -11,7 +11,15 @@
 #include "calibration/calibration_view.h"
 #include "calibration/local_date.h"
 #include "calibration/temperature_polynomial.h"
+#include "calibration/two_point_calibration.h"
 #include "link/transmitter.h"
+
+// Which of the three writes of a calibration the transmitter acknowledged.
+struct CalibrationWrites {
+    bool Offset = false;
+    bool Slope = false;
+    bool Date = false;
+};
 
 // Set-up reads, the sampling of one point per tick, and the checked computation and writing
 // of offset, slope and date; everything shown goes through the CalibrationView.
@@ -51,11 +59,13 @@ class ProbeCalibration {
     void ClearPoint(std::int32_t point);
 
     bool AcceptPoints() const;
+    // Why AcceptPoints refuses the pair; PairRefusal::None when it accepts it.
+    PairRefusal RefusePoints() const;
     // Only after AcceptPoints; the date is today's.
     CalibrationResult ComputeCalibration() const;
     // Writes offset (58), slope (59) and date (60) in this order, each attempted whatever
     // the previous gave; the view shows each success with the returned value.
-    void WriteCalibration(const CalibrationResult& result);
+    CalibrationWrites WriteCalibration(const CalibrationResult& result);
 
   private:
     void FinishPoint();

@@ -39,28 +39,54 @@ long double StandardSeparation(std::uint8_t kind, float standard1, float standar
 
 bool AcceptPoints(std::uint8_t kind, const CalibrationPoint& point1,
                   const CalibrationPoint& point2) {
+    return RefusePoints(kind, point1, point2) == PairRefusal::None;
+}
+
+PairRefusal RefusePoints(std::uint8_t kind, const CalibrationPoint& point1,
+                         const CalibrationPoint& point2) {
     if (!point1.Valid || !point2.Valid) {
-        return false;
+        return PairRefusal::PointNotMeasured;
     }
     // An infinite standard (the number fields accept "inf") would pass every separation
     // rule and yield a zero slope, so only finite values count as a measurement.
     if (!IsFinitePoint(point1) || !IsFinitePoint(point2)) {
-        return false;
+        return PairRefusal::NotFinite;
     }
     // Each comparison is written so that a NaN fails it.
     const float standards =
         static_cast<float>(StandardSeparation(kind, point1.Standard, point2.Standard));
     if (!(standards >= MinStandardSeparation)) {
-        return false;
+        return PairRefusal::StandardsTooClose;
     }
     const long double voltages =
         std::fabs(static_cast<long double>(point2.Voltage) - point1.Voltage);
     if (!(voltages > MinVoltageSeparation)) {
-        return false;
+        return PairRefusal::VoltagesTooClose;
     }
     const float temperatures = static_cast<float>(
         std::fabs(static_cast<long double>(point2.Temperature) - point1.Temperature));
-    return static_cast<long double>(temperatures) < MaxTemperatureSeparation;
+    if (!(static_cast<long double>(temperatures) < MaxTemperatureSeparation)) {
+        return PairRefusal::TemperaturesTooFarApart;
+    }
+    return PairRefusal::None;
+}
+
+const char* PairRefusalText(PairRefusal refusal) {
+    switch (refusal) {
+        case PairRefusal::None:
+            return "";
+        case PairRefusal::PointNotMeasured:
+            return "a point is not measured";
+        case PairRefusal::NotFinite:
+            return "a point's value is not a finite number";
+        case PairRefusal::StandardsTooClose:
+            return "the standards are less than one pH unit or decade apart";
+        case PairRefusal::VoltagesTooClose:
+            return "the voltages are not more than 25 mV apart";
+        case PairRefusal::TemperaturesTooFarApart:
+            return "the temperatures are 2.98 degrees or more apart";
+    }
+    return "";
 }
 
 CalibrationResult ComputeCalibration(std::uint8_t kind, const CalibrationPoint& point1,

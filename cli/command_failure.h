@@ -13,6 +13,8 @@ constexpr int Usage = 2;
 constexpr int Foreign = 3;
 // No reply, a reply that cannot be used, or a port that does not open.
 constexpr int Communication = 4;
+// Everything else succeeded, but the calibration record could not be kept.
+constexpr int RecordNotKept = 5;
 // 128 plus the signal's number, as a shell reports a program the signal ended.
 constexpr int Interrupted = 130;
 constexpr int Terminated = 143;

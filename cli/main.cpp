@@ -15,8 +15,10 @@ namespace {
 
 constexpr const char* ExitCodes =
     "Exit codes: 0 success (or equal, or good); 1 a \"no\" answer (diff found differences, "
-    "info --check found the probe not good); 2 usage or file error; 3 not a QX7; 4 "
-    "communication failure (no reply, or the port cannot be opened); 130 and 143 after "
+    "info --check found the probe not good, history --verify found the chain broken, undo "
+    "found the transmitter changed since); 2 usage or file error; 3 not a QX7; 4 "
+    "communication failure (no reply, or the port cannot be opened); 5 the calibration "
+    "record could not be kept (the transmitter was written); 130 and 143 after "
     "SIGINT and SIGTERM.";
 
 // The first word that is no option, when it names no command: a hint instead of CLI11's

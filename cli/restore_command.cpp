@@ -9,6 +9,7 @@
 #include "cli/link_options.h"
 #include "cli/owned_sensor_list.h"
 #include "cli/plausibility.h"
+#include "cli/record_keeping.h"
 #include "cli/setting_keys.h"
 #include "cli/setting_writer.h"
 #include "cli/settings_file.h"
@@ -23,6 +24,7 @@ namespace {
 
 struct RestoreOptions {
     LinkOptions Link;
+    RecordOptions Records;
     std::string File;
     bool DryRun = false;
     bool WithCalibration = false;
@@ -69,6 +71,10 @@ void CheckPlausible(const RestoreOptions& options, const SettingsFile& file) {
     throw CommandFailure(ExitCode::Usage, Escaped(options.File) + ": " + text +
                                               " (--force writes such values all the same)");
 }
+
+int WritePlan(const RestoreOptions& options, TransmitterLink& link, const SensorList& sensors,
+              const SettingsFile& file, const nlohmann::json& current,
+              const std::vector<const SettingKey*>& plan);
 
 int RunRestore(RestoreOptions& options) {
     ResolvePositionals(options.Link, {{"FILE", &options.File}});
@@ -119,6 +125,43 @@ int RunRestore(RestoreOptions& options) {
         std::cerr << "dry run: nothing written\n";
         return ExitCode::Success;
     }
+    bool recorded = false;
+    for (const SettingKey* key : plan) {
+        recorded = recorded || key->Calibration || key->Type == SettingType::ProbeKind;
+    }
+    if (!recorded) {
+        return WritePlan(options, link, *sensors, file, current, plan);
+    }
+    // The probe's calibration changes are kept in the transmitter's calibration log.
+    CalibrationRecord record;
+    record.Event = RecordEvent::Restore;
+    record.Device.Identity = read.Identity.c_str();
+    record.Device.Firmware = read.Firmware;
+    record.Device.SerialNumber = read.SerialNumber;
+    record.AsFound.ProbeKind = read.ProbeKind;
+    record.AsFound.Offset = read.Offset;
+    record.AsFound.Slope = read.Sensitivity;
+    record.AsFound.Date = read.CalibrationDate;
+    int code = ExitCode::Success;
+    try {
+        code = WritePlan(options, link, *sensors, file, current, plan);
+    } catch (const CommandFailure&) {
+        record.Outcome = RecordOutcome::WriteFailed;
+        record.AddFailedWrite("restore");
+        record.AsLeft = ReadCalibrationValues(link);
+        KeepRecord(record, options.Records);
+        throw;
+    }
+    record.AsLeft = ReadCalibrationValues(link);
+    if (!KeepRecord(record, options.Records) && code == ExitCode::Success) {
+        return ExitCode::RecordNotKept;
+    }
+    return code;
+}
+
+int WritePlan(const RestoreOptions& options, TransmitterLink& link, const SensorList& sensors,
+              const SettingsFile& file, const json& current,
+              const std::vector<const SettingKey*>& plan) {
     for (std::size_t i = 0; i < plan.size(); ++i) {
         const SettingKey* key = plan[i];
         if (StopRequested()) {
@@ -127,7 +170,7 @@ int RunRestore(RestoreOptions& options) {
         std::cerr << "writing " << key->Name << ": " << SettingText(current.at(key->Name)) << " -> "
                   << SettingText(file.Settings.at(key->Name)) << '\n';
         std::string problem;
-        if (!WriteSetting(link, *sensors, *key, file.Settings.at(key->Name), options.Link.Retries,
+        if (!WriteSetting(link, sensors, *key, file.Settings.at(key->Name), options.Link.Retries,
                           problem)) {
             if (StopRequested()) {
                 throw CommandFailure(StopExitCode(), "stopped while writing " +
@@ -148,6 +191,7 @@ int RunRestore(RestoreOptions& options) {
 CommandRun DefineRestoreCommand(CLI::App& command) {
     auto options = std::make_shared<RestoreOptions>();
     AddLinkOptions(command, options->Link);
+    AddRecordOptions(command, options->Records);
     command.add_option("FILE", options->File, "JSON file saved by backup");
     command.add_flag("--dry-run", options->DryRun,
                      "print what would be written on standard output, write nothing");

@@ -11,6 +11,7 @@
 #include "cli/link_options.h"
 #include "cli/owned_sensor_list.h"
 #include "cli/plausibility.h"
+#include "cli/record_keeping.h"
 #include "cli/setting_keys.h"
 #include "cli/setting_writer.h"
 #include "cli/stop_signals.h"
@@ -25,6 +26,7 @@ namespace {
 
 struct SetOptions {
     LinkOptions Link;
+    RecordOptions Records;
     std::string Key;
     std::string Value;
     bool Yes = false;
@@ -108,6 +110,9 @@ void CheckPlausible(const SetOptions& options, const SettingKey& key, const json
     }
 }
 
+int WriteOne(const SetOptions& options, TransmitterLink& link, const SensorList& sensors,
+             const SettingKey& key, const json& checked);
+
 int RunSet(SetOptions& options) {
     ResolvePositionals(options.Link, {{"KEY", &options.Key}, {"VALUE", &options.Value}});
     OwnedSensorList sensors = MakeSensorList();
@@ -126,18 +131,46 @@ int RunSet(SetOptions& options) {
     StopSignals stop;
     TransmitterLink link;
     ConnectTransmitter(link, options.Link.Port, options.Link.Retries);
-    if (key->Type == SettingType::ProbeKind) {
+    // The probe's calibration changes are kept in the transmitter's calibration log.
+    if (!key->Calibration && key->Type != SettingType::ProbeKind) {
+        return WriteOne(options, link, *sensors, *key, checked);
+    }
+    const TransmitterFacts facts = ReadFacts(link, "QX7");
+    CalibrationRecord record;
+    record.Event = RecordEvent::Set;
+    record.Device = facts.Device;
+    record.AsFound = facts.Calibration;
+    int code = ExitCode::Success;
+    try {
+        code = WriteOne(options, link, *sensors, *key, checked);
+    } catch (const CommandFailure&) {
+        record.Outcome = RecordOutcome::WriteFailed;
+        record.AddFailedWrite(key->Name);
+        record.AsLeft = ReadCalibrationValues(link);
+        KeepRecord(record, options.Records);
+        throw;
+    }
+    record.AsLeft = ReadCalibrationValues(link);
+    if (!KeepRecord(record, options.Records) && code == ExitCode::Success) {
+        return ExitCode::RecordNotKept;
+    }
+    return code;
+}
+
+int WriteOne(const SetOptions& options, TransmitterLink& link, const SensorList& sensors,
+             const SettingKey& key, const json& checked) {
+    if (key.Type == SettingType::ProbeKind) {
         return SetProbeKind(link, checked.get<std::uint8_t>());
     }
-    if (key->Type == SettingType::Number) {
-        CheckPlausible(options, *key, checked, ReadSettings(link, *sensors, options.Link.Retries));
+    if (key.Type == SettingType::Number) {
+        CheckPlausible(options, key, checked, ReadSettings(link, sensors, options.Link.Retries));
     }
     std::string problem;
-    if (!WriteSetting(link, *sensors, *key, checked, options.Link.Retries, problem)) {
+    if (!WriteSetting(link, sensors, key, checked, options.Link.Retries, problem)) {
         throw CommandFailure(ExitCode::Communication,
-                             std::string("writing ") + key->Name + " failed: " + problem);
+                             std::string("writing ") + key.Name + " failed: " + problem);
     }
-    std::cerr << key->Name << " = " << SettingText(checked) << '\n';
+    std::cerr << key.Name << " = " << SettingText(checked) << '\n';
     return StopExitCode();
 }
 
@@ -146,6 +179,7 @@ int RunSet(SetOptions& options) {
 CommandRun DefineSetCommand(CLI::App& command) {
     auto options = std::make_shared<SetOptions>();
     AddLinkOptions(command, options->Link);
+    AddRecordOptions(command, options->Records);
     command.add_option("KEY", options->Key, SettingKeyNames());
     command.add_option("VALUE", options->Value, "the new value (a date as YYYY-MM-DD or none)");
     command.add_flag("--yes", options->Yes,

@@ -23,6 +23,9 @@ CommandRun DefineBackupCommand(CLI::App& command);
 CommandRun DefineDiffCommand(CLI::App& command);
 CommandRun DefineRestoreCommand(CLI::App& command);
 CommandRun DefineSetCommand(CLI::App& command);
+CommandRun DefineHistoryCommand(CLI::App& command);
+CommandRun DefineUndoCommand(CLI::App& command);
+CommandRun DefineCertificateCommand(CLI::App& command);
 
 constexpr Subcommand Subcommands[] = {
     {"ports", "list the serial ports", &DefinePortsCommand},
@@ -32,4 +35,8 @@ constexpr Subcommand Subcommands[] = {
     {"diff", "list the settings that differ from a saved file", &DefineDiffCommand},
     {"restore", "write the settings of a saved file that differ", &DefineRestoreCommand},
     {"set", "write one setting", &DefineSetCommand},
+    {"history", "show a transmitter's calibration log and the slope's trend",
+     &DefineHistoryCommand},
+    {"undo", "put back the calibration the last record changed", &DefineUndoCommand},
+    {"certificate", "a calibration record as a printable HTML page", &DefineCertificateCommand},
 };

@@ -16,7 +16,7 @@ required=(
     wine wine64 xvfb x11-utils imagemagick
     qemu-user g++-i686-linux-gnu
     zip unzip locales
-    nlohmann-json3-dev libcli11-dev
+    nlohmann-json3-dev libcli11-dev libssl-dev chromium poppler-utils
     clang-format
 )
 # Where a best-effort try of the 32-bit Wine failed, so later runs on this machine, fresh clones

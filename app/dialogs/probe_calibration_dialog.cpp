@@ -1,8 +1,11 @@
 #include "app/dialogs/probe_calibration_dialog.h"
 
+#include "app/dialogs/record_keeper.h"
 #include "app/ui_texts.h"
 #include "calibration/calibration_state.h"
 #include "calibration/probe_kind.h"
+#include "calibration/probe_rating.h"
+#include "records/recorded_point.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -137,13 +140,68 @@ void ProbeCalibrationDialog::Ok(MessageRecord& msg) {
         return;
     }
     const bool asShown = ShowsMeasuredStandard(1) && ShowsMeasuredStandard(2);
-    if (!asShown || !Calibration.AcceptPoints()) {
+    const PairRefusal refusal = Calibration.RefusePoints();
+    RecordKeeper keeper;
+    CalibrationRecord record = StartRecord();
+    if (!asShown || refusal != PairRefusal::None) {
+        record.Outcome = RecordOutcome::Refused;
+        record.Reason = !asShown ? "a typed standard was changed after its point was measured"
+                                 : PairRefusalText(refusal);
+        // Kept before the message box, so that the record exists while the user reads it.
+        const bool kept = keeper.Keep(record);
         // The points stay as they are, so that one of them can be measured again.
         MessageBoxA(Handle, UiText::PointsRefused, UiText::Calibration, MB_ICONERROR);
+        if (!kept) {
+            keeper.SayNotKept(Handle);
+        }
         return;
     }
-    Calibration.WriteCalibration(Calibration.ComputeCalibration());
+    const CalibrationResult result = Calibration.ComputeCalibration();
+    const CalibrationWrites writes = Calibration.WriteCalibration(result);
+    CalibrationValues& left = Displays.Facts.Calibration;
+    // A write that failed may or may not have reached the transmitter.
+    const struct {
+        bool Written;
+        const char* Name;
+    } outcomes[] = {{writes.Offset, "offset"}, {writes.Slope, "slope"}, {writes.Date, "date"}};
+    for (const auto& outcome : outcomes) {
+        if (!outcome.Written) {
+            record.AddFailedWrite(outcome.Name);
+        }
+    }
+    if (!writes.Offset) {
+        left.Offset.reset();
+    }
+    if (!writes.Slope) {
+        left.Slope.reset();
+    }
+    if (!writes.Date) {
+        left.Date.reset();
+    }
+    record.AsLeft = left;
+    record.Outcome =
+        record.FailedWriteCount == 0 ? RecordOutcome::Written : RecordOutcome::WriteFailed;
+    record.Judgement =
+        RateProbe(Calibration.GetKind(), result.Offset, result.Slope, RatingLimits{});
+    if (!keeper.Keep(record)) {
+        keeper.SayNotKept(Handle);
+    }
     ToolDialog::Ok(msg);
+}
+
+CalibrationRecord ProbeCalibrationDialog::StartRecord() const {
+    CalibrationRecord record;
+    record.Event = RecordEvent::Calibration;
+    record.Device = Displays.Facts.Device;
+    record.AsFound = Displays.Facts.Calibration;
+    record.AsLeft = Displays.Facts.Calibration;
+    for (std::int32_t point : {1, 2}) {
+        const CalibrationPoint& measured = Calibration.GetPoint(point);
+        if (measured.Valid) {
+            record.AddPoint(RecordedPointOf(measured, *Buffers));
+        }
+    }
+    return record;
 }
 
 void ProbeCalibrationDialog::OnTimer(MessageRecord&) {
@@ -311,14 +369,17 @@ void ProbeCalibrationDialog::ShowPoint(std::int32_t point, const CalibrationPoin
 
 void ProbeCalibrationDialog::ShowOffset(float millivolt) {
     Displays.OffsetField.SetFloat(3, millivolt);
+    Displays.Facts.Calibration.Offset = millivolt;
 }
 
 void ProbeCalibrationDialog::ShowSensitivity(float slope) {
     Displays.SensitivityField.SetFloat(3, slope);
+    Displays.Facts.Calibration.Slope = slope;
 }
 
 void ProbeCalibrationDialog::ShowCalibrationDate(std::uint32_t date) {
     Displays.CalibrationField.SetDate(date);
+    Displays.Facts.Calibration.Date = date;
 }
 
 void ExecCalibrationDialog(Application& application, WindowObject& mainWindow, Transmitter& link,

@@ -15,14 +15,18 @@
 #include "framework/controls.h"
 #include "framework/tool_dialog.h"
 #include "link/transmitter.h"
+#include "records/calibration_record.h"
+#include "records/transmitter_facts.h"
 
 class ProbeCalibrationDialog : public ToolDialog, private CalibrationView {
   public:
-    // The main-window fields that show the written result; the dialog owns none of them.
+    // The main-window fields that show the written result, and what the main window knows of
+    // the transmitter, which the writes update; the dialog owns none of them.
     struct DisplayRecord {
         ValueDisplay& CalibrationField;
         ValueDisplay& OffsetField;
         ValueDisplay& SensitivityField;
+        TransmitterFacts& Facts;
     };
 
     // The link and the fields must outlive the dialog.
@@ -99,6 +103,8 @@ class ProbeCalibrationDialog : public ToolDialog, private CalibrationView {
     // False when a measured point's typed standard was changed since: the field no longer
     // shows the standard that the point would be calibrated with.
     bool ShowsMeasuredStandard(std::int32_t point);
+    // The record's device, as-found values and valid points, as they are before OK writes.
+    CalibrationRecord StartRecord() const;
 
     void StepProgress() override;
     void ResetProgress() override;

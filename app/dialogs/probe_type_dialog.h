@@ -8,6 +8,7 @@
 #include "framework/controls.h"
 #include "framework/tool_dialog.h"
 #include "link/transmitter.h"
+#include "records/transmitter_facts.h"
 
 class ProbeTypeDialog : public ToolDialog, private ProbeDefaultsView {
   public:
@@ -19,6 +20,8 @@ class ProbeTypeDialog : public ToolDialog, private ProbeDefaultsView {
         ValueDisplay& SensitivityField;
         ValueEdit& RangeMinEdit;
         ValueEdit& RangeMaxEdit;
+        // What the main window knows of the transmitter, which the writes update.
+        TransmitterFacts& Facts;
     };
 
     // The link and the fields must outlive the dialog.
@@ -37,6 +40,9 @@ class ProbeTypeDialog : public ToolDialog, private ProbeDefaultsView {
     bool KindKnown = false;
 
   private:
+    // The defaults' writes that the transmitter acknowledged, one bit each in write order.
+    std::uint32_t WrittenDefaults = 0;
+
     void ShowProbeKind(std::uint8_t kind) override;
     void ShowCalibrationDate(std::uint32_t date) override;
     void ShowOffset(float millivolt) override;

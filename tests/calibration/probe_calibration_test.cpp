@@ -226,6 +226,25 @@ TEST_F(ProbeCalibrationTest, StartIsRefusedWhileAPointIsBeingSampled) {
     EXPECT_FALSE(Calibration.GetPoint(2).Valid);
 }
 
+TEST_F(ProbeCalibrationTest, AFinishedPointKeepsItsSampleCountAndVoltageSpread) {
+    SetUpCalibration();
+    // Alternating 10 and 12 mV.
+    for (int i = 0; i < 36; ++i) {
+        Device.VoltageScript.push_back(i % 2 == 0 ? 10.0f : 12.0f);
+    }
+    ASSERT_TRUE(Calibration.StartPoint(1, 7.0f));
+    TicksToFinish();
+    const CalibrationPoint& point = Calibration.GetPoint(1);
+    EXPECT_EQ(point.Samples, 36);
+    EXPECT_FLOAT_EQ(point.Voltage, 11.0f);
+    // The sample standard deviation of 18 tens and 18 twelves: sqrt(36 / 35).
+    EXPECT_NEAR(point.VoltageSpread, std::sqrt(36.0 / 35.0), 1e-5);
+
+    ASSERT_TRUE(Calibration.StartPoint(2, 4.0f));
+    TicksToFinish();
+    EXPECT_EQ(Calibration.GetPoint(2).VoltageSpread, 0.0f) << "a steady voltage";
+}
+
 TEST_F(ProbeCalibrationTest, IdleTicksReadNothing) {
     SetUpCalibration();
     Calibration.TakeSample();
@@ -354,14 +373,20 @@ TEST_F(CompletedCalibrationTest, ResultIsWrittenOffsetSlopeDateAndShownAsReturne
 
 TEST_F(CompletedCalibrationTest, AFailedWriteIsNotShownAndTheNextWritesAreStillMade) {
     Device.FailingCommands = {Command::Offset, Command::CalibrationDate};
-    Calibration.WriteCalibration(Calibration.ComputeCalibration());
+    CalibrationWrites writes = Calibration.WriteCalibration(Calibration.ComputeCalibration());
     EXPECT_EQ(Device.Log, (std::vector<std::uint8_t>{58, 59, 60}));
     EXPECT_EQ(View.Events, (std::vector<std::string>{"sensitivity"}));
+    EXPECT_FALSE(writes.Offset);
+    EXPECT_TRUE(writes.Slope);
+    EXPECT_FALSE(writes.Date);
 
     View.Events.clear();
     Device.FailingCommands = {Command::Sensitivity};
-    Calibration.WriteCalibration(Calibration.ComputeCalibration());
+    writes = Calibration.WriteCalibration(Calibration.ComputeCalibration());
     EXPECT_EQ(View.Events, (std::vector<std::string>{"offset", "date"}));
+    EXPECT_TRUE(writes.Offset);
+    EXPECT_FALSE(writes.Slope);
+    EXPECT_TRUE(writes.Date);
 }
 
 TEST_F(CompletedCalibrationTest, ClearingAPointAfterItsMeasurementRejectsThePair) {

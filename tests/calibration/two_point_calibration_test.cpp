@@ -148,4 +148,22 @@ TEST(AcceptPoints, AKindOtherThanPhAndIseRejectsEveryPair) {
     }
 }
 
+TEST(RefusePoints, NamesTheFirstRuleThePairBreaks) {
+    CalibrationPoint unmeasured = Ph401;
+    unmeasured.Valid = false;
+    EXPECT_EQ(RefusePoints(ProbeKindPh, Ph686, unmeasured), PairRefusal::PointNotMeasured);
+    EXPECT_EQ(RefusePoints(ProbeKindPh, Ph686, Point(INFINITY, 25.9f, 171.5f)),
+              PairRefusal::NotFinite);
+    EXPECT_EQ(RefusePoints(ProbeKindPh, Ph686, Point(6.0f, 25.9f, 171.5f)),
+              PairRefusal::StandardsTooClose);
+    EXPECT_EQ(RefusePoints(ProbeKindPh, Ph686, Point(4.0f, 25.9f, 28.0f)),
+              PairRefusal::VoltagesTooClose);
+    EXPECT_EQ(RefusePoints(ProbeKindPh, Ph686, Point(4.0f, 28.1f, 171.5f)),
+              PairRefusal::TemperaturesTooFarApart);
+    EXPECT_EQ(RefusePoints(7, Ph686, Ph401), PairRefusal::StandardsTooClose);
+    EXPECT_EQ(RefusePoints(ProbeKindPh, Ph686, Ph401), PairRefusal::None);
+    EXPECT_STREQ(PairRefusalText(PairRefusal::None), "");
+    EXPECT_STRNE(PairRefusalText(PairRefusal::VoltagesTooClose), "");
+}
+
 }  // namespace

@@ -13,7 +13,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -23,6 +25,9 @@
 
 #include "calibration/sensor_list.h"
 #include "link/transmitter_link.h"
+#include "records/record_line.h"
+#include "records/record_log.h"
+#include "records/sha256.h"
 #include "tests/support/program_command.h"
 #include "tests/support/simulator_process.h"
 
@@ -135,6 +140,39 @@ bool WaitForWrite(const SimulatorProcess& simulator, int code) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+// A records folder of the test run's own, so that no test keeps records in the user's folder.
+class RecordsFolderEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        char pattern[] = "/tmp/qx7ctl-records-XXXXXX";
+        if (mkdtemp(pattern) != nullptr) {
+            Folder = pattern;
+            setenv("QX7_RECORDS", Folder.c_str(), 1);
+        }
+    }
+    void TearDown() override {
+        if (!Folder.empty()) {
+            std::filesystem::remove_all(Folder);
+        }
+    }
+
+    std::string Folder;
+};
+
+RecordsFolderEnvironment* const Records = static_cast<RecordsFolderEnvironment*>(
+    ::testing::AddGlobalTestEnvironment(new RecordsFolderEnvironment));
+
+// Whether this build can chain records: the emulated 32-bit build has no SHA-256.
+bool RecordsAvailable() {
+    char hex[Sha256TextSize];
+    return Sha256Hex("", 0, hex);
+}
+
+// The exit code of a command that writes the probe's calibration and records it.
+int WrittenAndRecorded() {
+    return RecordsAvailable() ? 0 : 5;
 }
 
 class CtlTest : public ::testing::Test {
@@ -284,7 +322,7 @@ TEST_F(CtlTest, ABackupRestoredOntoAnotherTransmitterMakesItEqualWritingOnlyTheD
 
     before = target.Frames().size();
     outcome = Ctl(target, {"restore", "PORT", backup, "--with-calibration"});
-    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    ASSERT_EQ(outcome.Code, WrittenAndRecorded()) << outcome.Err;
     EXPECT_EQ(WrittenCodes(target, before), (std::multiset<int>{58, 59, 60}));
 
     TransmitterLink link;
@@ -404,7 +442,7 @@ TEST_F(CtlTest, SettingTheProbeKindResetsTheCalibrationOnlyWhenConfirmed) {
     EXPECT_TRUE(simulator.Frames().empty());
 
     outcome = Ctl(simulator, {"set", "PORT", "probe_kind", "ISE", "--yes"});
-    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    ASSERT_EQ(outcome.Code, WrittenAndRecorded()) << outcome.Err;
     EXPECT_NE(outcome.Err.find("resets the calibration"), std::string::npos) << outcome.Err;
     EXPECT_EQ(WrittenCodes(simulator), (std::multiset<int>{51, 60, 58, 59, 56, 57}));
 }
@@ -599,7 +637,7 @@ TEST_F(CtlTest, ImplausibleWritesAreRefusedUnlessForcedAndNonFiniteOnesAlways) {
         EXPECT_EQ(Ctl(simulator, {"set", "PORT", "offset", value, "--force"}).Code, 2) << value;
     }
     EXPECT_TRUE(WrittenCodes(simulator).empty());
-    EXPECT_EQ(Ctl(simulator, {"set", "PORT", "sensitivity", "-25"}).Code, 0);
+    EXPECT_EQ(Ctl(simulator, {"set", "PORT", "sensitivity", "-25"}).Code, WrittenAndRecorded());
     EXPECT_EQ(Ctl(simulator, {"set", "PORT", "range_min", "20", "--force"}).Code, 0);
     EXPECT_EQ(WrittenCodes(simulator), (std::multiset<int>{59, 56}));
 
@@ -768,6 +806,275 @@ TEST_F(CtlTest, ABackupFromATransmitterThatCopiesRepliesFailsOrHoldsEverySetting
         EXPECT_EQ(settings["calibration_date"], "2025-01-01");
         EXPECT_EQ(settings["probe_kind"], 0);
         EXPECT_EQ(settings["sensor"], "Pt100 (3850)");
+    }
+}
+
+// A transmitter's log as the window program and qx7ctl leave it: calibrations a month apart.
+class RecordsTest : public CtlTest {
+  protected:
+    void SetUp() override {
+        if (!RecordsAvailable()) {
+            GTEST_SKIP() << "this build has no SHA-256";
+        }
+    }
+
+    static CalibrationRecord Calibration(const std::string& time, float foundOffset,
+                                         float foundSlope, std::uint32_t foundDate, float offset,
+                                         float slope, std::uint32_t date) {
+        CalibrationRecord record;
+        record.Time = time.c_str();
+        record.Program = "qx7config";
+        record.Version = "1.0.0";
+        record.Operator = "novak";
+        record.Device = {"QX7", 0x0210, 4711};
+        record.Event = RecordEvent::Calibration;
+        record.AsFound = {0, foundOffset, foundSlope, foundDate};
+        record.AsLeft = {0, offset, slope, date};
+        record.AddPoint({"pH 6.86", 25.0f, 6.865f, offset, 36, 0.1f});
+        record.AddPoint({"pH 4.01", 25.0f, 4.0096f, offset - 2.855f * slope, 36, 0.2f});
+        record.Judgement = RateProbe(0, offset, slope, RatingLimits{});
+        return record;
+    }
+
+    // Four calibrations, the slope falling by about one percent a month; the last leaves the
+    // simulator's KnownSettings (offset -18, slope -59.16, 2025-01-01).
+    static void CalibratedFourTimes(const std::string& folder) {
+        const RecordLog log(folder.c_str());
+        ASSERT_TRUE(log.Append(Calibration("2024-10-01T08:00:00Z", -9.0f, -61.5f, 0x20240101,
+                                           -10.0f, -61.0f, 0x20241001)));
+        ASSERT_TRUE(log.Append(Calibration("2024-11-01T08:00:00Z", -10.0f, -61.0f, 0x20241001,
+                                           -12.0f, -60.4f, 0x20241101)));
+        ASSERT_TRUE(log.Append(Calibration("2024-12-01T08:00:00Z", -12.0f, -60.4f, 0x20241101,
+                                           -15.0f, -59.8f, 0x20241201)));
+        ASSERT_TRUE(log.Append(Calibration("2025-01-01T08:00:00Z", -15.0f, -59.8f, 0x20241201,
+                                           -18.0f, -59.16f, 0x20250101)));
+    }
+
+    static std::string LogOf(const std::string& folder) { return folder + "/4711.jsonl"; }
+};
+
+TEST_F(RecordsTest, HistoryListsTheRecordsNewestFirstWithTheSlopesTrend) {
+    SimulatorProcess simulator(KnownSettings);
+    const std::string folder = simulator.Directory() + "/records";
+    CalibratedFourTimes(folder);
+    Outcome outcome = Ctl(simulator, {"history", "4711", "--records", folder});
+    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    std::cout << outcome.Out;
+    const std::vector<std::string> lines = Lines(outcome.Out);
+    ASSERT_EQ(lines.size(), 7u) << outcome.Out;
+    EXPECT_EQ(lines[2].substr(0, 3), "4  ") << "newest first";
+    EXPECT_NE(lines[2].find("-59.16"), std::string::npos) << lines[2];
+    EXPECT_NE(lines[2].find("100.0"), std::string::npos) << "slope %: " << lines[2];
+    EXPECT_NE(lines[6].find("trend: slope -1.0"), std::string::npos) << lines[6];
+    EXPECT_NE(lines[6].find("reaches 80 % (replace) on 2026-"), std::string::npos) << lines[6];
+
+    // The same through the port, as JSON.
+    outcome = Ctl(simulator, {"history", "PORT", "--records", folder, "--json", "--verify"});
+    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    const json history = json::parse(outcome.Out);
+    EXPECT_EQ(history["serial_number"], 4711);
+    ASSERT_EQ(history["records"].size(), 4u);
+    EXPECT_EQ(history["records"][0]["seq"], 4);
+    EXPECT_EQ(history["records"][0]["points"][0]["buffer"], "pH 6.86");
+    EXPECT_LT(history["trend"]["slope_percent_per_month"].get<double>(), -0.9);
+    EXPECT_EQ(history["chain"]["intact"], true);
+}
+
+TEST_F(RecordsTest, VerifyNamesTheFirstLineChangedRemovedOrInserted) {
+    SimulatorProcess simulator(KnownSettings);
+    const std::string folder = simulator.Directory() + "/records";
+    CalibratedFourTimes(folder);
+    Outcome outcome = Ctl(simulator, {"history", "4711", "--records", folder, "--verify"});
+    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    EXPECT_NE(outcome.Out.find("chain intact: 4 lines"), std::string::npos) << outcome.Out;
+
+    const std::vector<std::string> lines = Lines(ReadText(LogOf(folder)));
+    const auto verify = [&](std::vector<std::string> edited) {
+        const std::string other = simulator.Directory() + "/edited";
+        std::filesystem::create_directories(other);
+        std::string text;
+        for (const std::string& line : edited) {
+            text += line + "\n";
+        }
+        WriteText(LogOf(other), text);
+        return Ctl(simulator, {"history", "4711", "--records", other, "--verify"});
+    };
+
+    std::vector<std::string> changed = lines;
+    const std::size_t at = changed[1].find("\"slope_mv\":-60.4");
+    ASSERT_NE(at, std::string::npos);
+    changed[1].replace(at, 16, "\"slope_mv\":-60.9");
+    outcome = verify(changed);
+    EXPECT_EQ(outcome.Code, 1);
+    EXPECT_NE(outcome.Out.find("chain broken: line 2 was changed"), std::string::npos)
+        << outcome.Out;
+
+    std::vector<std::string> removed = lines;
+    removed.erase(removed.begin() + 2);
+    outcome = verify(removed);
+    EXPECT_EQ(outcome.Code, 1);
+    EXPECT_NE(outcome.Out.find("chain broken: a line was removed before line 3"), std::string::npos)
+        << outcome.Out;
+
+    std::vector<std::string> inserted = lines;
+    inserted.insert(inserted.begin() + 3, lines[1]);
+    outcome = verify(inserted);
+    EXPECT_EQ(outcome.Code, 1);
+    EXPECT_NE(outcome.Out.find("chain broken: line 4 was inserted"), std::string::npos)
+        << outcome.Out;
+}
+
+TEST_F(RecordsTest, UndoAfterACalibrationPutsBackWhatItFoundAndRecordsThat) {
+    SimulatorProcess simulator(KnownSettings);
+    const std::string folder = simulator.Directory() + "/records";
+    CalibratedFourTimes(folder);
+    Outcome outcome = Ctl(simulator, {"undo", "PORT", "--records", folder});
+    EXPECT_EQ(outcome.Code, 2) << "a script must say --yes: " << outcome.Err;
+    EXPECT_TRUE(WrittenCodes(simulator).empty());
+
+    outcome =
+        Ctl(simulator, {"undo", "PORT", "--records", folder, "--yes", "--operator", "dvorak"});
+    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    EXPECT_EQ(WrittenCodes(simulator), (std::multiset<int>{58, 59, 60}));
+    outcome = Ctl(simulator, {"info", "PORT", "--json"});
+    const json info = json::parse(outcome.Out);
+    EXPECT_EQ(info["settings"]["offset"], -15.0);
+    EXPECT_EQ(info["settings"]["sensitivity"], -59.8);
+    EXPECT_EQ(info["settings"]["calibration_date"], "2024-12-01");
+
+    const std::vector<std::string> lines = Lines(ReadText(LogOf(folder)));
+    ASSERT_EQ(lines.size(), 5u);
+    const json undo = json::parse(lines[4]);
+    EXPECT_EQ(undo["event"], "undo");
+    EXPECT_EQ(undo["operator"], "dvorak");
+    EXPECT_EQ(undo["tool"]["program"], "qx7ctl");
+    EXPECT_EQ(undo["as_found"]["offset_mv"], -18);
+    EXPECT_EQ(undo["as_left"]["offset_mv"], -15);
+    EXPECT_EQ(undo["outcome"]["result"], "written");
+    EXPECT_EQ(Ctl(simulator, {"history", "4711", "--records", folder, "--verify"}).Code, 0);
+}
+
+TEST_F(RecordsTest, UndoRefusesOverValuesSomeoneElseWroteSince) {
+    SimulatorProcess simulator(KnownSettings);
+    const std::string folder = simulator.Directory() + "/records";
+    CalibratedFourTimes(folder);
+    ASSERT_TRUE(simulator.Control("set offset -17.5"));
+    const Outcome outcome = Ctl(simulator, {"undo", "PORT", "--records", folder, "--yes"});
+    EXPECT_EQ(outcome.Code, 1);
+    EXPECT_NE(outcome.Err.find("offset -17.5 mV (expected -18)"), std::string::npos) << outcome.Err;
+    EXPECT_TRUE(WrittenCodes(simulator).empty());
+    EXPECT_EQ(Lines(ReadText(LogOf(folder))).size(), 4u);
+}
+
+TEST_F(RecordsTest, CalibrationWritesOfSetAndRestoreAreRecordedAndAFailedRecordHasItsOwnCode) {
+    SimulatorProcess simulator(KnownSettings);
+    Outcome outcome = Ctl(simulator, {"set", "PORT", "offset", "-12.5", "--operator", "novak"});
+    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    EXPECT_EQ(Ctl(simulator, {"set", "PORT", "input_damping", "9"}).Code, 0);
+    std::vector<std::string> lines = Lines(ReadText(Records->Folder + "/4711.jsonl"));
+    ASSERT_EQ(lines.size(), 1u) << "damping is no calibration";
+    json record = json::parse(lines[0]);
+    EXPECT_EQ(record["event"], "set");
+    EXPECT_EQ(record["operator"], "novak");
+    EXPECT_EQ(record["as_found"]["offset_mv"], -18);
+    EXPECT_EQ(record["as_left"]["offset_mv"], -12.5);
+
+    const std::string backup = Backup(simulator);
+    ASSERT_EQ(Ctl(simulator, {"set", "PORT", "offset", "3"}).Code, 0);
+    outcome = Ctl(simulator, {"restore", "PORT", backup, "--with-calibration"});
+    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+    lines = Lines(ReadText(Records->Folder + "/4711.jsonl"));
+    ASSERT_EQ(lines.size(), 3u);
+    record = json::parse(lines[2]);
+    EXPECT_EQ(record["event"], "restore");
+    EXPECT_EQ(record["as_found"]["offset_mv"], 3);
+    EXPECT_EQ(record["as_left"]["offset_mv"], -12.5);
+
+    // A file where the records folder should be: the write is made, the exit code says the
+    // record is missing.
+    const std::string blocked = simulator.Directory() + "/blocked";
+    WriteText(blocked, "x");
+    const std::size_t before = simulator.Frames().size();
+    outcome = Ctl(simulator, {"set", "PORT", "offset", "1", "--records", blocked + "/records"});
+    EXPECT_EQ(outcome.Code, 5);
+    EXPECT_NE(outcome.Err.find("could not be kept in \"" + blocked + "/records\""),
+              std::string::npos)
+        << outcome.Err;
+    EXPECT_EQ(WrittenCodes(simulator, before), (std::multiset<int>{58}));
+}
+
+// Chromium prints the page as a person would; poppler's tools read the PDF back.
+TEST_F(RecordsTest, ACertificatePrintsOnOneA4PageWithEveryValueAndTheChainHash) {
+    SimulatorProcess simulator(KnownSettings);
+    const std::string dir = simulator.Directory();
+    const std::string folder = dir + "/records";
+    CalibratedFourTimes(folder);
+    const std::vector<std::string> lines = Lines(ReadText(LogOf(folder)));
+    char hash[Sha256TextSize];
+    ASSERT_TRUE(Sha256Hex(lines[3].data(), lines[3].size(), hash));
+    std::filesystem::create_directories(QX7_CERTIFICATE_DIR);
+
+    for (const std::string lang : {"en", "cs"}) {
+        const std::string html = dir + "/certificate-" + lang + ".html";
+        const Outcome outcome = Ctl(
+            simulator, {"certificate", "4711", "--records", folder, "--lang", lang, "-o", html});
+        ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+        const std::string page = ReadText(html);
+        EXPECT_EQ(page.find("http"), std::string::npos) << "no external files";
+        EXPECT_EQ(page.find("src="), std::string::npos) << "no external files";
+
+        const std::string pdf = dir + "/certificate-" + lang + ".pdf";
+        const std::string png = std::string(QX7_CERTIFICATE_DIR) + "/certificate-" + lang;
+        const std::string print =
+            "timeout 120 chromium --headless --no-sandbox --disable-gpu "
+            "--no-first-run --user-data-dir=" +
+            dir + "/chromium " + "--no-pdf-header-footer --print-to-pdf=" + pdf + " file://" +
+            html + " >/dev/null 2>&1";
+        ASSERT_EQ(std::system(print.c_str()), 0) << print;
+        ASSERT_EQ(std::system(("pdfinfo " + pdf + " > " + pdf + ".info").c_str()), 0);
+        const std::string info = ReadText(pdf + ".info");
+        EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
+        EXPECT_NE(info.find("(A4)"), std::string::npos) << info;
+        ASSERT_EQ(std::system(("pdftotext -layout " + pdf + " " + pdf + ".txt").c_str()), 0);
+        ASSERT_EQ(std::system(("pdftoppm -png -r 80 -singlefile " + pdf + " " + png).c_str()), 0);
+        const std::string text = ReadText(pdf + ".txt");
+        std::string compact;
+        for (char c : text) {
+            if (c != ' ' && c != '\n') {
+                compact += c;
+            }
+        }
+        EXPECT_NE(compact.find(hash), std::string::npos) << "the chain hash: " << text;
+        const std::vector<std::string> values = {"QX7",        "2.10",
+                                                 "4711",       "2025-01-01T08:00:00Z",
+                                                 "novak",      "qx7config 1.0.0",
+                                                 "pH 6.86",    "pH 4.01",
+                                                 "25.00",      "6.865",
+                                                 "4.010",      "-18.000",
+                                                 "150.902",    "36",
+                                                 "0.10",       "0.20",
+                                                 "-59.160",    "100.0",
+                                                 "6.70",       "good",
+                                                 "-15.000",    "-59.800",
+                                                 "2024-12-01", "2025-01-01",
+                                                 "written",    "90",
+                                                 "105",        "110",
+                                                 "30",         "60"};
+        for (const std::string& value : values) {
+            EXPECT_NE(text.find(value), std::string::npos) << lang << ": " << value;
+        }
+        const std::vector<const char*> words =
+            lang == "cs" ? std::vector<const char*>{"Kalibrační protokol", "Podpis",  "Kontroloval",
+                                                    "Stav před",           "Stav po", "Nulový bod"}
+                         : std::vector<const char*>{"Calibration certificate",
+                                                    "Signature",
+                                                    "Reviewed by",
+                                                    "As found",
+                                                    "As left",
+                                                    "Zero point"};
+        for (const char* word : words) {
+            EXPECT_NE(text.find(word), std::string::npos) << lang << ": " << word;
+        }
     }
 }
 

@@ -39,3 +39,15 @@ fi
 grep -q '"slope_rating": "check"' "$work/native.json"
 grep -q '"sensor": "unknown"' "$work/native.json"
 echo "qx7ctl.exe info COM7 --json gives the native report"
+
+# Records that qx7ctl.exe chains with Windows' own SHA-256 check out with OpenSSL's.
+mkdir -p "$work/records"
+windows_records="Z:$(printf '%s' "$work/records" | tr / '\\')"
+for change in "offset -17" "sensitivity -54"; do
+    # shellcheck disable=SC2086
+    QX7_RECORDS="$windows_records" "$scripts/with-simulator.sh" --wine "$wine_dir" \
+        --simulator "$simulator" "${settings[@]}" -- "$exe" set COM7 $change > /dev/null
+done
+"$native" history 4711 --records "$work/records" --verify > "$work/history.txt"
+grep -q "chain intact: 2 lines" "$work/history.txt" || { cat "$work/history.txt" >&2; exit 1; }
+echo "qx7ctl.exe keeps records whose chain the native qx7ctl verifies"

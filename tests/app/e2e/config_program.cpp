@@ -25,8 +25,8 @@ std::string WindowsPath(std::string path) {
 
 }  // namespace
 
-bool ConfigProgram::Start() {
-    if (!Process.Start("\"" + WindowsPath(QX7CONFIG_EXE) + "\"")) {
+bool ConfigProgram::Start(const std::vector<std::string>& variables) {
+    if (!Process.Start("\"" + WindowsPath(QX7CONFIG_EXE) + "\"", variables)) {
         return false;
     }
     MainWindow = driver::FindTopLevelWindow(Process.Id(), kTitle, kStartWait);

@@ -16,9 +16,10 @@ class ConfigProgram {
     ConfigProgram(const ConfigProgram&) = delete;
     ConfigProgram& operator=(const ConfigProgram&) = delete;
 
-    // Starts the executable this test was built beside and waits for its window; false when
-    // it did not start or showed no window.
-    bool Start();
+    // Starts the executable this test was built beside, with these NAME=value variables added
+    // to the environment, and waits for its window; false when it did not start or showed no
+    // window. A program started before is ended first.
+    bool Start(const std::vector<std::string>& variables = {});
 
     HWND Window() const { return MainWindow; }
     DWORD ProcessId() const { return Process.Id(); }

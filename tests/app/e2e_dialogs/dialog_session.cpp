@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "framework/number_text.h"
@@ -20,7 +22,30 @@ constexpr size_t ConnectRequests = 19;
 void DialogSession::SetUp() {
     ASSERT_TRUE(Transmitter.Send("reset"));
     ASSERT_TRUE(SerialPortMap::Replace({"COM7"}));
-    ASSERT_TRUE(Program.Start());
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() /
+        ("qx7-records-" + std::to_string(GetCurrentProcessId()) + "-" + test->name());
+    std::filesystem::remove_all(root);
+    ASSERT_TRUE(std::filesystem::create_directories(root));
+    RecordsRoot = root.string();
+    ASSERT_TRUE(Program.Start({"QX7_RECORDS=" + RecordsFolder()}));
+}
+
+void DialogSession::TearDown() {
+    // The program opens a log only while it appends a line, so it need not end first.
+    std::error_code ignored;
+    std::filesystem::remove_all(RecordsRoot, ignored);
+}
+
+std::vector<nlohmann::json> DialogSession::Records() const {
+    std::vector<nlohmann::json> records;
+    std::ifstream log(RecordsFolder() + "\\" + Program.TextAt(place::SerialNumber) + ".jsonl",
+                      std::ios::binary);
+    for (std::string line; std::getline(log, line);) {
+        records.push_back(nlohmann::json::parse(line));
+    }
+    return records;
 }
 
 void DialogSession::Connect() {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,10 @@
 
 class DialogSession : public testing::Test {
   protected:
-    // The simulator back at its defaults, COM7 the only port, the program started.
+    // The simulator back at its defaults, COM7 the only port, the program started with a
+    // records folder of this test's own, not yet made.
     void SetUp() override;
+    void TearDown() override;
 
     // Chooses COM7 and waits for the identity and settings reads; the line watch starts after.
     void Connect();
@@ -30,9 +33,17 @@ class DialogSession : public testing::Test {
     std::vector<LoggedFrame> FramesOf(const std::vector<int>& codes) const;
     int CountOf(int code) const;
 
+    // The records folder the program was started with.
+    std::string RecordsFolder() const { return RecordsRoot + "\\records"; }
+    // The records of the connected transmitter's log, oldest first; a line that is not JSON
+    // fails the test.
+    std::vector<nlohmann::json> Records() const;
+
     ConfigProgram Program;
     SimulatorControl Transmitter;
     LineWatch Line;
+    // A fresh folder for this test's records; removed with everything in it afterwards.
+    std::string RecordsRoot;
 };
 
 // The float in a request's four data bytes; NaN when the frame has none.

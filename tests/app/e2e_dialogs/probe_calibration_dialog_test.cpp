@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -145,6 +146,32 @@ class ProbeCalibrationDialogTest : public DialogSession {
         EXPECT_EQ(Program.TextAt(place::Calibration), DateText(date));
     }
 
+    // A point's standard, temperature and voltage as the dialog shows them.
+    std::vector<std::string> ShownPoint(const PointIds& point) const {
+        return {Text(point.Standard), Text(point.Temperature), Text(point.Voltage)};
+    }
+
+    // The same values of a recorded point, as the dialog would show them.
+    static std::vector<std::string> RecordedPoint(const nlohmann::json& point) {
+        return {FloatText(3, point["standard"].get<float>()),
+                FloatText(2, point["temperature_c"].get<float>()),
+                FloatText(3, point["voltage_mv"].get<float>())};
+    }
+
+    // The calibration the main window showed before the dialog opened.
+    std::vector<std::string> MainWindowCalibration() const {
+        return {Program.TextAt(place::Offset), Program.TextAt(place::Sensitivity),
+                Program.TextAt(place::Calibration)};
+    }
+
+    static std::vector<std::string> RecordedCalibration(const nlohmann::json& values) {
+        const std::string date = values["calibration_date"].is_null()
+                                     ? "0000-00-00"
+                                     : values["calibration_date"].get<std::string>();
+        return {FloatText(3, values["offset_mv"].get<float>()),
+                FloatText(3, values["slope_mv"].get<float>()), date};
+    }
+
     HWND Dialog = nullptr;
     std::vector<std::uint8_t> DayOfOk;
 };
@@ -216,6 +243,7 @@ TEST_F(ProbeCalibrationDialogTest, APhProbeCalibratedInTwoBuffersWritesOffsetSlo
     // Every fourth resistance sample carries the fault pattern and must not count.
     ASSERT_TRUE(Transmitter.Send("fault pattern on 36 every 4"));
     Connect();
+    const std::vector<std::string> calibrationBefore = MainWindowCalibration();
     ASSERT_NE(Open(), nullptr);
     EXPECT_EQ(Text(ProbeText), "pH");
     EXPECT_TRUE(Enabled(Point1.Preset));
@@ -261,11 +289,37 @@ TEST_F(ProbeCalibrationDialogTest, APhProbeCalibratedInTwoBuffersWritesOffsetSlo
     const double n2 = buffers->ItemAt(0)->PhAt(static_cast<float>(t2));
     const double u2 = VoltageAt(4.01 - 7.0, t2);
 
+    const std::vector<std::string> shown1 = ShownPoint(Point1);
+    const std::vector<std::string> shown2 = ShownPoint(Point2);
     Line.Mark();
     PressOkAndWaitClosed();
     const double slope = (u2 - u1) / (n2 - n1);
     const double offset = u1 - (n1 - 7.0) * slope;
     ExpectResultWritten(offset, slope * 298.15 / ((t1 + t2) * 0.5 + 273.15));
+
+    // One record, with the values the dialog showed and the main window shows now.
+    const std::vector<nlohmann::json> records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    const nlohmann::json& record = records[0];
+    EXPECT_EQ(record["event"], "calibration");
+    EXPECT_EQ(record["outcome"]["result"], "written");
+    EXPECT_EQ(record["tool"]["program"], "qx7config");
+    EXPECT_EQ(record["device"]["identity"], "QX7");
+    EXPECT_EQ(record["device"]["firmware"], Program.TextAt(place::Firmware));
+    EXPECT_EQ(record["device"]["serial_number"].dump(), Program.TextAt(place::SerialNumber));
+    EXPECT_EQ(RecordedCalibration(record["as_found"]), calibrationBefore);
+    EXPECT_EQ(RecordedCalibration(record["as_left"]), MainWindowCalibration());
+    EXPECT_EQ(record["as_left"]["probe_kind"], "pH");
+    const nlohmann::json& points = record["points"];
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[0]["buffer"], "pH 6.86");
+    EXPECT_EQ(points[1]["buffer"], "pH 4.01");
+    EXPECT_EQ(RecordedPoint(points[0]), shown1);
+    EXPECT_EQ(RecordedPoint(points[1]), shown2);
+    EXPECT_EQ(points[0]["samples"], 36);
+    EXPECT_EQ(points[1]["spread_mv"], 0) << "the simulator's voltage holds still";
+    EXPECT_EQ(record["judgement"]["overall"], "good");
+    EXPECT_EQ(record["judgement"]["limits"]["slope_good_min"], 90);
 }
 
 TEST_F(ProbeCalibrationDialogTest, RefusedStandardsAndPointsTooCloseWriteNothing) {
@@ -291,6 +345,19 @@ TEST_F(ProbeCalibrationDialogTest, RefusedStandardsAndPointsTooCloseWriteNothing
     ExpectOkRefused();
     EXPECT_FALSE(WaitClosed(Dialog, 1000)) << "the dialog stays for another try";
     EXPECT_EQ(Text(Point2.Voltage), "25.000");
+    // The refusal is kept with both points and why, and the transmitter as it was.
+    const std::vector<nlohmann::json> records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0]["outcome"]["result"], "refused");
+    EXPECT_EQ(records[0]["outcome"]["reason"], "the voltages are not more than 25 mV apart");
+    EXPECT_EQ(records[0]["as_left"], records[0]["as_found"]);
+    EXPECT_TRUE(records[0]["judgement"].is_null());
+    ASSERT_EQ(records[0]["points"].size(), 2u);
+    EXPECT_TRUE(records[0]["points"][0]["buffer"].is_null()) << "a typed standard";
+    EXPECT_EQ(RecordedPoint(records[0]["points"][0]),
+              (std::vector<std::string>{"7.000", "25.00", "0.000"}));
+    EXPECT_EQ(RecordedPoint(records[0]["points"][1]),
+              (std::vector<std::string>{"4.000", "25.00", "25.000"}));
 
     ASSERT_NE(driver::PressKey(Dialog, VK_ESCAPE), Delivery::Failed);
     ASSERT_TRUE(WaitClosed(Dialog));
@@ -322,6 +389,14 @@ TEST_F(ProbeCalibrationDialogTest, AnIseProbeIsCalibratedWithTypedStandardsOnly)
     PressOkAndWaitClosed();
     // One decade is the simulator's slope at 25 degrees; the offset is the voltage at 1.
     ExpectResultWritten(0.0, DefaultSensitivity);
+    const std::vector<nlohmann::json> records = Records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0]["outcome"]["reason"],
+              "a typed standard was changed after its point was measured");
+    EXPECT_EQ(records[1]["outcome"]["result"], "written");
+    EXPECT_EQ(records[1]["as_left"]["probe_kind"], "ISE");
+    EXPECT_TRUE(records[1]["judgement"].is_null()) << "an ISE slope depends on its ion";
+    EXPECT_EQ(records[1]["seq"], 2);
 }
 
 TEST_F(ProbeCalibrationDialogTest, ChangingTheBufferOfAMeasuredPointClearsItAndOkWritesNothing) {
@@ -357,6 +432,7 @@ TEST_F(ProbeCalibrationDialogTest, ClosingTheMainWindowUnderTheDialogCancelsItTh
     ASSERT_TRUE(Program.WaitForExit(exitCode));
     EXPECT_EQ(exitCode, 0u);
     EXPECT_TRUE(FramesOf({58, 59, 60}).empty());
+    EXPECT_FALSE(std::filesystem::exists(RecordsFolder())) << "a cancelled calibration keeps none";
 }
 
 TEST_F(ProbeCalibrationDialogTest, ASilentLineShowsAsACommunicationErrorInTheLiveValues) {

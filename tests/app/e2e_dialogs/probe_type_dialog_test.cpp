@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/app/driver/message_box_info.h"
 #include "tests/app/driver/user_input.h"
 #include "tests/app/driver/window_inspector.h"
 #include "tests/app/e2e/main_window_places.h"
@@ -61,6 +63,40 @@ TEST_F(ProbeTypeDialogTest, OkOnAPhTransmitterResetsCalibrationAndRange) {
     EXPECT_EQ(FloatOf(frames[4]), -59.16f);
     EXPECT_EQ(FloatOf(frames[5]), 0.0f);
     EXPECT_EQ(FloatOf(frames[6]), 14.0f);
+    EXPECT_EQ(MainWindowFields(),
+              (std::vector<std::string>{"pH", "0000-00-00", "0.000", "-59.160", "0.00", "14.00"}));
+
+    const std::vector<nlohmann::json> records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0]["event"], "probe-kind-reset");
+    EXPECT_EQ(records[0]["outcome"]["result"], "written");
+    EXPECT_EQ(records[0]["as_found"]["offset_mv"], 12.5);
+    EXPECT_EQ(records[0]["as_found"]["slope_mv"], -55);
+    EXPECT_EQ(records[0]["as_left"],
+              nlohmann::json::parse(R"({"probe_kind":"pH","offset_mv":0,"slope_mv":-59.16,)"
+                                    R"("calibration_date":null})"));
+}
+
+TEST_F(ProbeTypeDialogTest, ARecordsFolderThatCannotBeMadeIsNamedInOneMessageAfterTheWrites) {
+    // A file where the folder would be.
+    const std::string blocked = RecordsRoot + "\\blocked";
+    std::ofstream(blocked) << "not a folder";
+    const std::string folder = blocked + "\\records";
+    ASSERT_TRUE(Program.Start({"QX7_RECORDS=" + folder}));
+    Connect();
+    const HWND dialog = OpenDialog(ProbeTypeButton, Title);
+    ASSERT_NE(dialog, nullptr);
+
+    ASSERT_EQ(driver::Click(GetDlgItem(dialog, IDOK), 0), Delivery::Pending);
+    MessageBoxInfo box;
+    ASSERT_TRUE(driver::FindMessageBox(Program.ProcessId(), 10000, box));
+    EXPECT_EQ(box.Caption, "Kalibrace");
+    EXPECT_NE(box.Text.find(folder), std::string::npos) << box.Text;
+    EXPECT_EQ(Line.Codes(), (std::vector<int>{51, 51, 60, 58, 59, 56, 57}))
+        << "every write made before the message";
+    ASSERT_NE(driver::CloseMessageBox(box), Delivery::Failed);
+    ASSERT_TRUE(WaitClosed(dialog));
+    EXPECT_FALSE(driver::FindMessageBox(Program.ProcessId(), 1000, box)) << "one message only";
     EXPECT_EQ(MainWindowFields(),
               (std::vector<std::string>{"pH", "0000-00-00", "0.000", "-59.160", "0.00", "14.00"}));
 }
