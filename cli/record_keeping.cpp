@@ -108,3 +108,22 @@ std::vector<LoggedRecord> ReadLog(const std::string& folder, std::int32_t serial
     }
     return records;
 }
+
+int WriteAndRecord(CalibrationRecord record, const RecordOptions& options, Transmitter& link,
+                   const std::string& what, const std::function<int()>& write) {
+    int code = ExitCode::Success;
+    try {
+        code = write();
+    } catch (const CommandFailure&) {
+        record.Outcome = RecordOutcome::WriteFailed;
+        record.AddFailedWrite(what.c_str());
+        record.AsLeft = ReadCalibrationValues(link);
+        KeepRecord(record, options);
+        throw;
+    }
+    record.AsLeft = ReadCalibrationValues(link);
+    if (!KeepRecord(record, options) && code == ExitCode::Success) {
+        return ExitCode::RecordNotKept;
+    }
+    return code;
+}

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -32,6 +33,13 @@ CalibrationValues ReadCalibrationValues(Transmitter& link);
 // When it cannot be kept, says so on standard error and returns false: the caller ends with
 // ExitCode::RecordNotKept unless it failed otherwise.
 bool KeepRecord(CalibrationRecord record, const RecordOptions& options);
+
+// Runs write, which writes to the transmitter and returns an exit code, and keeps record with
+// what the transmitter holds afterwards. When write fails (CommandFailure), the record says
+// that the write named what failed, and the failure goes on to the caller. Returns write's
+// code, or ExitCode::RecordNotKept when only the record failed.
+int WriteAndRecord(CalibrationRecord record, const RecordOptions& options, Transmitter& link,
+                   const std::string& what, const std::function<int()>& write);
 
 // The lines of one transmitter's log, each parsed; CommandFailure (exit code 2) when the log
 // cannot be read, 1 naming the line that is not a record.

@@ -142,21 +142,8 @@ int RunRestore(RestoreOptions& options) {
     record.AsFound.Offset = read.Offset;
     record.AsFound.Slope = read.Sensitivity;
     record.AsFound.Date = read.CalibrationDate;
-    int code = ExitCode::Success;
-    try {
-        code = WritePlan(options, link, *sensors, file, current, plan);
-    } catch (const CommandFailure&) {
-        record.Outcome = RecordOutcome::WriteFailed;
-        record.AddFailedWrite("restore");
-        record.AsLeft = ReadCalibrationValues(link);
-        KeepRecord(record, options.Records);
-        throw;
-    }
-    record.AsLeft = ReadCalibrationValues(link);
-    if (!KeepRecord(record, options.Records) && code == ExitCode::Success) {
-        return ExitCode::RecordNotKept;
-    }
-    return code;
+    return WriteAndRecord(record, options.Records, link, "restore",
+                          [&] { return WritePlan(options, link, *sensors, file, current, plan); });
 }
 
 int WritePlan(const RestoreOptions& options, TransmitterLink& link, const SensorList& sensors,

@@ -140,21 +140,8 @@ int RunSet(SetOptions& options) {
     record.Event = RecordEvent::Set;
     record.Device = facts.Device;
     record.AsFound = facts.Calibration;
-    int code = ExitCode::Success;
-    try {
-        code = WriteOne(options, link, *sensors, *key, checked);
-    } catch (const CommandFailure&) {
-        record.Outcome = RecordOutcome::WriteFailed;
-        record.AddFailedWrite(key->Name);
-        record.AsLeft = ReadCalibrationValues(link);
-        KeepRecord(record, options.Records);
-        throw;
-    }
-    record.AsLeft = ReadCalibrationValues(link);
-    if (!KeepRecord(record, options.Records) && code == ExitCode::Success) {
-        return ExitCode::RecordNotKept;
-    }
-    return code;
+    return WriteAndRecord(record, options.Records, link, key->Name,
+                          [&] { return WriteOne(options, link, *sensors, *key, checked); });
 }
 
 int WriteOne(const SetOptions& options, TransmitterLink& link, const SensorList& sensors,
