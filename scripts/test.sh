@@ -65,9 +65,10 @@ run_tests() {
 
 passed=0
 failed=0
+# Reports a preset's suite once its background job PID (if given) has ended.
 report() {
-    local preset=$1 pid=$2 rc seconds line total fail
-    wait "$pid"
+    local preset=$1 pid=${2:-} rc seconds line total fail
+    [ -z "$pid" ] || wait "$pid"
     read -r rc seconds <"build/ctest-$preset.status"
     line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "build/ctest-$preset.log" | tail -1)
     if [ -n "$line" ]; then
@@ -95,9 +96,12 @@ else
     win32_tests="this machine cannot execute 32-bit x86 code"
 fi
 
-# Every suite but the Windows ones runs in the background as soon as its preset is built,
-# while the next presets build. The Windows suites run last, alone: their end-to-end tests
-# keep a real 200 ms serial time-out, which a machine busy compiling can miss.
+# Every suite runs in the background as soon as its preset is built, while the next presets
+# build. The Windows suites' end-to-end tests keep a real 200 ms serial time-out, which a
+# machine busy compiling can miss: builds and the other suites run niced, and the simulator
+# and the Wine servers run ahead of them where this user may raise a priority. The Windows
+# suites start once both Windows presets are built (the release smoke test packages the
+# 32-bit programs) and run one after another.
 # The emulated 32-bit suite runs with 32-bit system calls refused, as on machines that execute
 # 64-bit code only: a test that starts a 32-bit program directly instead of through the
 # emulator fails here, whatever this machine can run. It and the Windows suites talk to the
@@ -107,17 +111,17 @@ background=() background_pids=()
 native_built=no
 if configure_and_build native; then
     native_built=yes
-    run_tests native &
+    run_tests native nice -n 10 &
     background+=(native) background_pids+=($!)
 else
     echo "== no native build: the i386 and Windows suites cannot run"
 fi
 if configure_and_build i386 && [ "$native_built" = yes ]; then
-    run_tests i386 "$refuse_x86_32" &
+    run_tests i386 nice -n 10 "$refuse_x86_32" &
     background+=(i386) background_pids+=($!)
 fi
 if configure_and_build fuzz; then
-    run_tests fuzz &
+    run_tests fuzz nice -n 10 &
     background+=(fuzz) background_pids+=($!)
 fi
 windows=()
@@ -137,15 +141,22 @@ for exe in build/win32/tests/*/*.exe build/win32/app/*.exe build/win32/cli/*.exe
         status=1
     fi
 done
+[ "$native_built" = yes ] || windows=()
+run_windows_suites() {
+    local preset
+    for preset in "$@"; do
+        run_tests "$preset"
+    done
+}
+run_windows_suites ${windows[@]+"${windows[@]}"} &
+windows_suites=$!
 for n in "${!background[@]}"; do
     report "${background[n]}" "${background_pids[n]}"
 done
-if [ "$native_built" = yes ]; then
-    for preset in ${windows[@]+"${windows[@]}"}; do
-        run_tests "$preset" &
-        report "$preset" $!
-    done
-fi
+wait "$windows_suites"
+for preset in ${windows[@]+"${windows[@]}"}; do
+    report "$preset"
+done
 # Which programs the release's smoke test ran: the zip's own, or the 64-bit build's.
 [ -f build/win64/release/smoke-test.txt ] && echo "== $(cat build/win64/release/smoke-test.txt)"
 echo "== everything: $(($(date +%s) - start)) s"
