@@ -23,6 +23,7 @@ CommandRun DefineBackupCommand(CLI::App& command);
 CommandRun DefineDiffCommand(CLI::App& command);
 CommandRun DefineRestoreCommand(CLI::App& command);
 CommandRun DefineSetCommand(CLI::App& command);
+CommandRun DefineCalibrateCommand(CLI::App& command);
 
 constexpr Subcommand Subcommands[] = {
     {"ports", "list the serial ports", &DefinePortsCommand},
@@ -32,4 +33,6 @@ constexpr Subcommand Subcommands[] = {
     {"diff", "list the settings that differ from a saved file", &DefineDiffCommand},
     {"restore", "write the settings of a saved file that differ", &DefineRestoreCommand},
     {"set", "write one setting", &DefineSetCommand},
+    {"calibrate", "a guided two-point probe calibration that waits for stability",
+     &DefineCalibrateCommand},
 };
