@@ -24,6 +24,6 @@ BufferGuess GuessBuffer(const BufferList& buffers, double voltage, double celsiu
 
 bool IsOtherBuffer(const BufferGuess& guess, double expectedPh) {
     return guess.Nearest != nullptr && std::isfinite(guess.Ph) &&
-           std::fabs(guess.NearestPh - expectedPh) > 0.1 &&
+           std::fabs(guess.Ph - expectedPh) > BufferCheckMargin &&
            std::fabs(guess.Ph - guess.NearestPh) < std::fabs(guess.Ph - expectedPh);
 }

@@ -15,5 +15,9 @@ struct BufferGuess {
 BufferGuess GuessBuffer(const BufferList& buffers, double voltage, double celsius, double offset,
                         double slope);
 
-// True when the probe reads closer to another buffer of the list than to the expected pH.
+// True when the probe reads closer to another buffer of the list than to the expected pH, and
+// more than half a pH from the expected one: a probe's offset may be 30 mV off, so buffers
+// as close as 6.86 and 7.01 cannot be told apart, and a probe that needs calibrating must
+// not be stopped by its own offset.
+constexpr double BufferCheckMargin = 0.5;
 bool IsOtherBuffer(const BufferGuess& guess, double expectedPh);

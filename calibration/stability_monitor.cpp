@@ -79,9 +79,23 @@ StabilityStatus StabilityMonitor::Add(const PointSample& sample) {
 }
 
 std::optional<double> StabilityMonitor::PredictWait(double now) const {
-    std::vector<TimedValue> voltage;
+    // The curve starts where the probe last was about as far from its latest value as it
+    // ever was: a probe moved late (into the buffer only after the prompt was answered)
+    // settles from there, and what came before is no part of its curve.
+    const double latest = Trace.back().Voltage;
+    double farthest = 0.0;
     for (const PointSample& sample : Trace) {
-        voltage.push_back({sample.Seconds, sample.Voltage});
+        farthest = std::max(farthest, std::fabs(sample.Voltage - latest));
+    }
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < Trace.size(); ++i) {
+        if (std::fabs(Trace[i].Voltage - latest) >= 0.95 * farthest) {
+            first = i;
+        }
+    }
+    std::vector<TimedValue> voltage;
+    for (std::size_t i = first; i < Trace.size(); ++i) {
+        voltage.push_back({Trace[i].Seconds, Trace[i].Voltage});
     }
     const std::optional<SettlingCurve> curve = FitSettlingCurve(voltage);
     if (!curve) {
@@ -89,7 +103,7 @@ std::optional<double> StabilityMonitor::PredictWait(double now) const {
     }
     // The check looks at a regression over the window, which lags the curve's own slope:
     // the limit is reached when that regression, on the fitted curve, falls below it.
-    const double start = Trace.front().Seconds;
+    const double start = Trace[first].Seconds;
     const double limit = Criteria.DriftLimit / 60.0;
     const double lagged = std::fabs(curve->WindowSlope(0.0, Criteria.WindowSeconds));
     double calm = 0.0;
@@ -97,11 +111,11 @@ std::optional<double> StabilityMonitor::PredictWait(double now) const {
         // The window slope of an exponential shrinks by e^(-t/tau) like the curve itself.
         calm = curve->Tau * std::log(lagged / limit);
     }
-    calm = std::max(calm, Criteria.WindowSeconds);
     if (HeldSince) {
         return std::max(0.0, *HeldSince + Criteria.HoldSeconds - now);
     }
-    return std::max(0.0, start + calm - now) + Criteria.HoldSeconds;
+    const double ready = std::max(start + calm, Trace.front().Seconds + Criteria.WindowSeconds);
+    return std::max(0.0, ready - now) + Criteria.HoldSeconds;
 }
 
 std::vector<PointSample> StabilityMonitor::HeldSamples() const {

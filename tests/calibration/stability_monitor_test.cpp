@@ -213,6 +213,10 @@ TEST(BufferCheckTest, TheProbeNamesTheBufferItReadsLikeWhenThatIsNotTheOneExpect
     EXPECT_FALSE(IsOtherBuffer(guess, 7.0107));
     // A typed 7.00 is the same bottle.
     EXPECT_FALSE(IsOtherBuffer(guess, 7.00));
+    // A probe 4 mV off its stored calibration reads nearer 6.86 than 7.00: too close to tell.
+    guess = GuessBuffer(*buffers, 4.0, 25.0, 0.0, -59.16);
+    EXPECT_EQ(guess.Nearest->Name, buffers->ItemAt(1)->Name);
+    EXPECT_FALSE(IsOtherBuffer(guess, 7.00));
     // A worn probe (slope -45) in pH 4.01 still reads nearer 4.01 than 6.86.
     guess = GuessBuffer(*buffers, offset - 45.0 * (4.0096 - 7.0), 25.0, offset, slope);
     EXPECT_EQ(guess.Nearest, buffers->ItemAt(BufferIndexPh401));
