@@ -68,6 +68,8 @@ PointFigures Fixed(double from, double to, double tau, double sigma, std::mt1993
     probe.Tau = tau;
     probe.Sigma = sigma;
     probe.At(-1.0, from, random);
+    // Immersion at 0, the first tick one period later.
+    probe.At(0.0, to, random);
     double sum = 0.0;
     for (int i = 1; i <= SamplesPerPoint; ++i) {
         sum += probe.At(i * TickSeconds, to, random);
