@@ -3,6 +3,7 @@
 // compute from it.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -49,6 +50,7 @@ struct Solution {
     float Standard = 0.0f;
 };
 
+// Every sample from immersion to acceptance; the last HeldCount of them held the limits.
 struct MeasuredPoint {
     std::vector<PointSample> Trace;
     double AcceptedAfter = 0.0;
@@ -219,9 +221,8 @@ class GuidedCalibration {
                 if (verdict.Accepted) {
                     status.End();
                     MeasuredPoint measured;
-                    measured.Trace = monitor.HeldSamples();
-                    measured.HeldCount = measured.Trace.size();
                     measured.Trace = monitor.Samples();
+                    measured.HeldCount = monitor.HeldSamples().size();
                     measured.AcceptedAfter = seconds;
                     return measured;
                 }
