@@ -54,7 +54,12 @@ StabilityStatus StabilityMonitor::Add(const PointSample& sample) {
     } else {
         HeldSince.reset();
     }
-    status.Accepted = HeldSince && status.HeldSeconds >= Criteria.HoldSeconds;
+    // Reads that failed or came late leave gaps: the hold must also have half a sample a
+    // second behind it, or its mean rests on too little.
+    const double heldCount = HeldSince ? static_cast<double>(HeldSamples().size()) : 0.0;
+    const double neededCount = std::ceil(std::max(2.0, Criteria.HoldSeconds / 2.0));
+    status.Accepted =
+        HeldSince && status.HeldSeconds >= Criteria.HoldSeconds && heldCount >= neededCount;
 
     if (status.Accepted) {
         status.SecondsToStable = 0.0;
@@ -70,6 +75,10 @@ StabilityStatus StabilityMonitor::Add(const PointSample& sample) {
     } else {
         status.Reason = "holding " + Fixed(status.HeldSeconds, 0) + " of " +
                         Fixed(Criteria.HoldSeconds, 0) + " s";
+        if (status.HeldSeconds >= Criteria.HoldSeconds) {
+            status.Reason +=
+                ", " + Fixed(heldCount, 0) + " of " + Fixed(neededCount, 0) + " samples";
+        }
     }
     if (!status.Accepted) {
         status.SecondsToStable = PredictWait(now);

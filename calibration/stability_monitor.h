@@ -34,7 +34,9 @@ class StabilityMonitor {
   public:
     explicit StabilityMonitor(const StabilityCriteria& criteria) : Criteria(criteria) {}
 
-    // Samples come in time order, about one a second.
+    // Samples come in time order, about one a second. A point is accepted when a full window
+    // shows both drifts within their limits for the hold time without a break, with at least
+    // half a sample a second (and two) in the hold.
     StabilityStatus Add(const PointSample& sample);
     const StabilityStatus& Status() const { return Last; }
     const std::vector<PointSample>& Samples() const { return Trace; }

@@ -183,6 +183,26 @@ TEST(StabilityMonitorTest, TheFirstWindowIsCollectedThenTheHoldCountsAndABreakSt
     EXPECT_FALSE(monitor.Status().Accepted);
 }
 
+TEST(StabilityMonitorTest, AHoldWithTooFewSamplesIsNotAcceptedUntilItHasHalfASampleASecond) {
+    SyntheticProbe probe;
+    probe.Start = probe.End;
+    probe.Sigma = 0.01;
+    StabilityMonitor monitor(Preset("normal"));
+    for (int t = 0; t <= 30; ++t) {
+        monitor.Add(probe.At(t));
+    }
+    EXPECT_EQ(monitor.Status().Reason, "holding 0 of 20 s");
+    // The transmitter answered nothing for 25 s: the hold time is over, but with two samples.
+    EXPECT_FALSE(monitor.Add(probe.At(55)).Accepted);
+    EXPECT_EQ(monitor.Status().Reason, "holding 25 of 20 s, 2 of 10 samples");
+    for (int t = 56; t < 63; ++t) {
+        EXPECT_FALSE(monitor.Add(probe.At(t)).Accepted) << t;
+    }
+    // The tenth sample of the hold (from 30 s on) makes it.
+    EXPECT_TRUE(monitor.Add(probe.At(63)).Accepted);
+    EXPECT_EQ(monitor.HeldSamples().size(), 10u);
+}
+
 TEST(StabilityCriteriaTest, PresetsAndOwnLimitsAreReadAndNonsenseIsRefused) {
     const StabilityCriteria strict = Preset("strict");
     EXPECT_EQ(strict.DriftLimit, 0.2);

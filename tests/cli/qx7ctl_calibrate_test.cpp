@@ -224,7 +224,8 @@ TEST(CalibrateTest, ATerminalSessionCalibratesASettlingProbeToWithinATenthOfTheT
 }
 
 TEST(CalibrateTest, AProbeThatDriftsForEverTimesOutWithTheReasonAndNothingIsWritten) {
-    SimulatorProcess simulator(SettlingProbe("tau 0 noise 0.1 drift 1"));
+    // Quiet enough that the drift shows whatever the number of samples a busy machine takes.
+    SimulatorProcess simulator(SettlingProbe("tau 0 noise 0.02 drift 1"));
     ASSERT_TRUE(simulator.IsRunning());
     Pipe answers;
     Calibration run(simulator, {"--timeout", "60", "--yes"}, answers.ReadEnd());
@@ -267,7 +268,8 @@ TEST(CalibrateTest, CtrlCDuringTheSecondPointWritesNothingAndExits130) {
     SimulatorProcess simulator(SettlingProbe("tau 8 noise 0.1"));
     ASSERT_TRUE(simulator.IsRunning());
     Pipe answers;
-    Calibration run(simulator, {"--buffers", "7.00,4.01", "--stability", "fast", "--yes", "--json"},
+    // Without --yes: a point accepted before the signal arrives still writes nothing unasked.
+    Calibration run(simulator, {"--buffers", "7.00,4.01", "--stability", "fast", "--json"},
                     answers.ReadEnd());
     answers.Say("");
     auto err = [&] { return run.Err(); };
@@ -310,12 +312,20 @@ TEST(CalibrateTest, AScriptGetsThePointsWithTheirRawTracesAndTheWrittenResult) {
     const json& second = report["points"][1];
     EXPECT_EQ(second["library_buffer"], true);
     EXPECT_NEAR(second["standard"].get<double>(), 4.0096, 1e-3);
-    // One sample a second from immersion to acceptance: time, voltage, temperature.
+    // The samples from immersion to acceptance: time, voltage, temperature. How many depends
+    // on how fast the machine keeps up with the quickened clock; their times do not.
     const json& trace = second["trace"];
-    ASSERT_GE(trace.size(), 40u);
-    EXPECT_NEAR(trace.back()[0].get<double>(), second["stable_after_s"].get<double>(), 1e-9);
+    ASSERT_GE(trace.size(), 2u);
+    for (std::size_t i = 1; i < trace.size(); ++i) {
+        EXPECT_LT(trace[i - 1][0].get<double>(), trace[i][0].get<double>());
+    }
+    // Not before a full 30 s window and the 10 s hold of the fast preset.
+    EXPECT_GE(second["stable_after_s"].get<double>(), 40.0);
+    EXPECT_EQ(trace.back()[0].get<double>(), second["stable_after_s"].get<double>());
+    EXPECT_NEAR(trace.back()[1].get<double>(), std::stod(InPh401), 0.5);
     EXPECT_NEAR(trace.back()[2].get<double>(), 25.0, 0.05);
-    EXPECT_GE(second["averaged_samples"].get<int>(), 10);
+    EXPECT_GE(second["averaged_samples"].get<std::size_t>(), 5u);
+    EXPECT_LE(second["averaged_samples"].get<std::size_t>(), trace.size());
     EXPECT_NEAR(report["as_left"]["offset"].get<double>(), TrueOffset, 0.3);
     EXPECT_NEAR(report["as_left"]["sensitivity"].get<double>(), TrueSlope, 0.1);
     EXPECT_EQ(report["as_found"]["sensitivity"], -59.16);
