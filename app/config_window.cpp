@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/dialogs/probe_calibration_dialog.h"
 #include "app/dialogs/probe_type_dialog.h"
@@ -207,6 +208,12 @@ void ConfigWindow::OnCtlColorStatic(MessageRecord& msg) {
         mask = ResistanceFault;
     } else if (control == TemperatureField->Handle) {
         mask = TemperatureFault;
+    } else if (control == VoltageField->Handle) {
+        mask = VoltageFault;
+    } else if (control == MeasuredValueField->Handle) {
+        mask = MeasuredValueFault;
+    } else if (control == RatioField->Handle) {
+        mask = RatioFault;
     }
     // SetTextColor and SetBkColor answer CLR_INVALID on failure, which only leaves the
     // colour as it was.
@@ -303,22 +310,41 @@ void ConfigWindow::ReadAll() {
 
 void ConfigWindow::Poll() {
     float value = 0.0f;
-    // Without a resistance the transmitter is taken as gone for this poll.
+    // Without a resistance the transmitter is taken as gone for this poll. One such poll
+    // may be a lost frame; after another the values shown are no longer live, and saying
+    // so is better than a frozen reading that looks current.
     if (!Link->ReadResistance(value)) {
+        if (SilentPolls < LostAfterPolls && ++SilentPolls == LostAfterPolls) {
+            ShowLineLost();
+        }
         return;
     }
+    SilentPolls = 0;
     ShowReading(ResistanceFault, ResistanceField, UiText::ResistanceFault, 2, value);
     if (Link->ReadTemperature(value)) {
         ShowReading(TemperatureFault, TemperatureField, UiText::TemperatureFault, 2, value);
     }
+    // Each flag goes before its text, which repaints the field.
     if (Link->ReadVoltage(value)) {
+        FaultFlags &= ~VoltageFault;
         VoltageField->SetFloat(3, value);
     }
     if (Link->ReadMeasuredValue(value)) {
+        FaultFlags &= ~MeasuredValueFault;
         MeasuredValueField->SetFloat(3, value);
     }
     if (Link->ReadRatio(value)) {
+        FaultFlags &= ~RatioFault;
         RatioField->SetFloat(2, static_cast<float>(static_cast<double>(value) * 100.0));
+    }
+}
+
+void ConfigWindow::ShowLineLost() {
+    FaultFlags |=
+        ResistanceFault | TemperatureFault | VoltageFault | MeasuredValueFault | RatioFault;
+    for (ValueDisplay* field :
+         {ResistanceField, TemperatureField, VoltageField, MeasuredValueField, RatioField}) {
+        field->SetText(UiText::CommunicationError);
     }
 }
 

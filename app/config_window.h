@@ -12,9 +12,14 @@
 #include "framework/window.h"
 #include "link/transmitter_link.h"
 
-// FaultFlags bits: the last reading of that field's command was the fault pattern.
+// FaultFlags bits: the field shows a fault in white on red. For the resistance and the
+// temperature, the last reading was the fault pattern; for every live field, the line has
+// given no reading for LostAfterPolls polls and none of that field since.
 constexpr std::uint32_t ResistanceFault = 1;
 constexpr std::uint32_t TemperatureFault = 2;
+constexpr std::uint32_t VoltageFault = 4;
+constexpr std::uint32_t MeasuredValueFault = 8;
+constexpr std::uint32_t RatioFault = 16;
 
 class ConfigWindow : public Window {
   public:
@@ -42,8 +47,10 @@ class ConfigWindow : public Window {
     // Opens the chosen port, checks the identity and reads every setting.
     void Connect();
     void ReadAll();
-    // One reading of the live values; a resistance read that fails ends it.
+    // One reading of the live values; a resistance read that fails ends it, and after
+    // LostAfterPolls such polls in a row every live field says the line is lost.
     void Poll();
+    void ShowLineLost();
     // Shows word instead of the number when value is the fault pattern, and records which.
     void ShowReading(std::uint32_t mask, ValueDisplay* field, const char* word,
                      std::int32_t decimals, float value);
@@ -84,6 +91,9 @@ class ConfigWindow : public Window {
     // SetTimer's result while the periodic reading runs, 0 otherwise.
     UINT_PTR PollTimer = 0;
     std::uint32_t FaultFlags = 0;
+    // Polls in a row whose first exchange got no valid reply.
+    std::uint32_t SilentPolls = 0;
+    static constexpr std::uint32_t LostAfterPolls = 2;
     // True while the probe calibration dialog talks to the transmitter: ticks then do nothing.
     bool DialogBusy = false;
 

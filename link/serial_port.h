@@ -74,9 +74,15 @@ class SerialPort : public BaseObject {
     std::uint32_t Read(void* buffer, std::uint32_t count);
     std::uint32_t Write(const void* buffer, std::uint32_t count);
     void Purge(std::uint32_t flags);
-    // Lets the line run on until `milliseconds` after the last write began, so that whatever
-    // the other end still sends in answer to it has arrived and can be purged.
-    void WaitAfterWrite(std::uint32_t milliseconds);
+    // How many received bytes wait in the input, unread; 0 on a closed port.
+    std::uint32_t InputWaiting();
+    // How long ago the last write began, on the platform's clock, read when called. 0 when the
+    // clock stepped back since.
+    std::int64_t MicrosecondsSinceWrite() const;
+    // Lets the line run on until `microseconds` after the last write returned, so that
+    // whatever the other end still sends in answer to it has arrived and can be purged. The
+    // wait is never shorter, whatever the platform's sleep and clock do.
+    void WaitAfterWrite(std::int64_t microseconds);
 
     bool IsOpen() const { return Handle != InvalidHandle; }
 
@@ -94,8 +100,13 @@ class SerialPort : public BaseObject {
 
     std::intptr_t Handle = InvalidHandle;
     // The POSIX line discipline has no total time-outs of its own, so that backend keeps
-    // them here; the Windows driver keeps them itself.
+    // them here; the Windows backend keeps a copy to tell a read on a vanished line.
     SerialTimeouts Timeouts = {};
-    // When the last write began, in the platform's own clock.
-    std::int64_t WriteTime = 0;
+    // The last write failed outright: the device is gone (a pulled adapter, a hung-up
+    // line), and a read would only spin until its time-out, or return at once for ever.
+    bool LineGone = false;
+    // When the last write began and when it returned, in microseconds of the platform's
+    // own clock.
+    std::int64_t WriteStart = 0;
+    std::int64_t WriteEnd = 0;
 };

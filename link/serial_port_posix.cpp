@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "link/serial_port.h"
+#include "link/wait_clock.h"
 
 namespace {
 
@@ -51,6 +52,21 @@ void SleepUntil(Clock::time_point deadline) {
     poll(nullptr, 0, MillisecondsUntil(deadline));
 }
 
+std::int64_t NowMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
+// The steady clock never steps back, and a sleep in poll never ends before its time.
+class SteadyWaitClock : public WaitClock {
+  public:
+    SteadyWaitClock() : WaitClock(0) {}
+    std::int64_t NowMicroseconds() override { return ::NowMicroseconds(); }
+    void SleepMilliseconds(std::uint32_t milliseconds) override {
+        poll(nullptr, 0, static_cast<int>(milliseconds));
+    }
+};
+
 // Waits until fd is ready for events or the deadline passes. A hang-up or error reported
 // without the events means nothing will come: the rest of the time-out passes, as with a
 // silent line.
@@ -81,6 +97,7 @@ SerialPort::~SerialPort() {
 }
 
 bool SerialPort::Open(const char* devicePath) {
+    LineGone = false;
     int fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     Handle = fd;
     if (fd < 0) {
@@ -156,6 +173,10 @@ std::uint32_t SerialPort::Read(void* buffer, std::uint32_t count) {
         Clock::now() + std::chrono::milliseconds(
                            Timeouts.ReadTotalTimeoutConstant +
                            static_cast<std::uint64_t>(Timeouts.ReadTotalTimeoutMultiplier) * count);
+    if (LineGone) {
+        SleepUntil(deadline);
+        return 0;
+    }
     auto* bytes = static_cast<unsigned char*>(buffer);
     std::uint32_t done = 0;
     // In raw mode an empty line reads as 0 bytes, so only a read that finds nothing right
@@ -192,13 +213,15 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
     }
     int fd = AsFd(Handle);
     const auto start = Clock::now();
-    WriteTime = start.time_since_epoch().count();
+    WriteStart =
+        std::chrono::duration_cast<std::chrono::microseconds>(start.time_since_epoch()).count();
     auto deadline =
         start + std::chrono::milliseconds(
                     Timeouts.WriteTotalTimeoutConstant +
                     static_cast<std::uint64_t>(Timeouts.WriteTotalTimeoutMultiplier) * count);
     const auto* bytes = static_cast<const unsigned char*>(buffer);
     std::uint32_t done = 0;
+    LineGone = false;
     while (done < count) {
         ssize_t n = write(fd, bytes + done, count - done);
         if (n > 0) {
@@ -209,12 +232,15 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
             continue;
         }
         if (n < 0 && errno != EAGAIN) {
+            // EIO once the other end has hung up.
+            LineGone = true;
             break;
         }
         if (!WaitFor(fd, POLLOUT, deadline)) {
             break;
         }
     }
+    WriteEnd = NowMicroseconds();
     return done;
 }
 
@@ -229,9 +255,26 @@ void SerialPort::Purge(std::uint32_t flags) {
     }
 }
 
-void SerialPort::WaitAfterWrite(std::uint32_t milliseconds) {
-    SleepUntil(Clock::time_point(Clock::duration(WriteTime)) +
-               std::chrono::milliseconds(milliseconds));
+std::uint32_t SerialPort::InputWaiting() {
+    if (!IsOpen()) {
+        return 0;
+    }
+    int waiting = 0;
+    // 0 on success; a failure reads as an empty input.
+    if (ioctl(AsFd(Handle), FIONREAD, &waiting) != 0 || waiting < 0) {
+        return 0;
+    }
+    return static_cast<std::uint32_t>(waiting);
+}
+
+std::int64_t SerialPort::MicrosecondsSinceWrite() const {
+    const std::int64_t elapsed = NowMicroseconds() - WriteStart;
+    return elapsed > 0 ? elapsed : 0;
+}
+
+void SerialPort::WaitAfterWrite(std::int64_t microseconds) {
+    SteadyWaitClock clock;
+    clock.WaitPassed(WriteEnd, microseconds);
 }
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {

@@ -5,12 +5,34 @@
 #include <cstring>
 
 #include "link/serial_port.h"
+#include "link/wait_clock.h"
 
 namespace {
 
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
+
+std::int64_t NowMicroseconds() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    // Both always succeed on the systems the program runs on (Windows XP and later).
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    // In two parts, so that a counter of many days does not overflow on the way.
+    const std::int64_t seconds = now.QuadPart / frequency.QuadPart;
+    const std::int64_t rest = now.QuadPart % frequency.QuadPart;
+    return seconds * 1000000 + rest * 1000000 / frequency.QuadPart;
+}
+
+// Sleep may end up to one scheduler tick (15.6 ms at most) before its time, and the
+// performance counter has been seen to stand still or step back on some machines.
+class PerformanceWaitClock : public WaitClock {
+  public:
+    PerformanceWaitClock() : WaitClock(16000) {}
+    std::int64_t NowMicroseconds() override { return ::NowMicroseconds(); }
+    void SleepMilliseconds(std::uint32_t milliseconds) override { Sleep(milliseconds); }
+};
 
 }  // namespace
 
@@ -19,6 +41,7 @@ SerialPort::~SerialPort() {
 }
 
 bool SerialPort::Open(const char* devicePath) {
+    LineGone = false;
     // A handle on success, INVALID_HANDLE_VALUE on failure (absent, in use, access denied).
     HANDLE handle = CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 0, nullptr);
@@ -64,6 +87,8 @@ bool SerialPort::SetTimeouts(const SerialTimeouts& timeouts) {
     if (!IsOpen()) {
         return false;
     }
+    // Kept to tell a read that ended early, on a line that is gone, from one that timed out.
+    Timeouts = timeouts;
     COMMTIMEOUTS t;
     t.ReadIntervalTimeout = timeouts.ReadIntervalTimeout;
     t.ReadTotalTimeoutMultiplier = timeouts.ReadTotalTimeoutMultiplier;
@@ -78,10 +103,27 @@ std::uint32_t SerialPort::Read(void* buffer, std::uint32_t count) {
     if (!IsOpen()) {
         return 0;
     }
+    const std::int64_t start = NowMicroseconds();
     DWORD done = 0;
     // Nonzero on success, but only the count matters: a time-out is a success with fewer
     // bytes than asked for, and a failure leaves the count at 0, which reads as silence.
-    ReadFile(AsHandle(Handle), buffer, count, &done, nullptr);
+    // On a line that is gone some drivers (and Wine on a hung-up terminal) busy-wait
+    // through the whole time-out, so the read is not even tried.
+    if (!LineGone) {
+        ReadFile(AsHandle(Handle), buffer, count, &done, nullptr);
+    }
+    if (done < count && Timeouts.ReadIntervalTimeout == 0) {
+        // Fewer bytes than asked for come only after the whole time-out, unless the line is
+        // gone: a port whose device went away answers every read at once, for ever. The
+        // rest of the time-out passes as on a silent line instead of in a busy loop.
+        const std::int64_t timeout =
+            static_cast<std::int64_t>(Timeouts.ReadTotalTimeoutConstant) +
+            static_cast<std::int64_t>(Timeouts.ReadTotalTimeoutMultiplier) * count;
+        const std::int64_t left = timeout - (NowMicroseconds() - start) / 1000;
+        if (left > 0 && left <= timeout) {
+            Sleep(static_cast<DWORD>(left));
+        }
+    }
     return done;
 }
 
@@ -89,14 +131,12 @@ std::uint32_t SerialPort::Write(const void* buffer, std::uint32_t count) {
     if (!IsOpen()) {
         return 0;
     }
-    LARGE_INTEGER start;
-    // Always succeeds on the systems the program runs on (Windows XP and later).
-    QueryPerformanceCounter(&start);
-    WriteTime = start.QuadPart;
+    WriteStart = NowMicroseconds();
     DWORD done = 0;
-    // Nonzero on success; as with ReadFile only the count matters. A failed or timed-out write
-    // reports fewer bytes, and the exchange fails at its reply.
-    WriteFile(AsHandle(Handle), buffer, count, &done, nullptr);
+    // Nonzero on success. A timed-out write succeeds with fewer bytes, and the exchange fails
+    // at its reply; an outright failure means that the device is gone.
+    LineGone = WriteFile(AsHandle(Handle), buffer, count, &done, nullptr) == 0;
+    WriteEnd = NowMicroseconds();
     return done;
 }
 
@@ -109,17 +149,28 @@ void SerialPort::Purge(std::uint32_t flags) {
     PurgeComm(AsHandle(Handle), flags);
 }
 
-void SerialPort::WaitAfterWrite(std::uint32_t milliseconds) {
-    // Both calls always succeed on the systems the program runs on (Windows XP and later).
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    const std::int64_t elapsed = (now.QuadPart - WriteTime) * 1000 / frequency.QuadPart;
-    if (elapsed >= 0 && elapsed < milliseconds) {
-        // Sleep may end up to a scheduler tick late, never early.
-        Sleep(static_cast<DWORD>(milliseconds - elapsed));
+std::uint32_t SerialPort::InputWaiting() {
+    if (!IsOpen()) {
+        return 0;
     }
+    DWORD errors = 0;
+    COMSTAT status;
+    std::memset(&status, 0, sizeof status);
+    // Nonzero on success; a failure reads as an empty input.
+    if (ClearCommError(AsHandle(Handle), &errors, &status) == 0) {
+        return 0;
+    }
+    return status.cbInQue;
+}
+
+std::int64_t SerialPort::MicrosecondsSinceWrite() const {
+    const std::int64_t elapsed = NowMicroseconds() - WriteStart;
+    return elapsed > 0 ? elapsed : 0;
+}
+
+void SerialPort::WaitAfterWrite(std::int64_t microseconds) {
+    PerformanceWaitClock clock;
+    clock.WaitPassed(WriteEnd, microseconds);
 }
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {

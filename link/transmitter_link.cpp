@@ -58,7 +58,8 @@ void TransmitterLink::SendFrame(std::uint8_t command, std::uint8_t length) {
     }
     Frame[3 + length] = static_cast<std::uint8_t>(256 - sum % 256);
     ClearLine();
-    Port->Write(Frame, 4u + length);
+    RequestBytes = 4u + length;
+    Port->Write(Frame, RequestBytes);
 }
 
 void TransmitterLink::ClearLine() {
@@ -67,8 +68,13 @@ void TransmitterLink::ClearLine() {
         return;
     }
     if (ReplyOutstanding) {
-        // Bytes of the late reply that arrive during the wait are discarded with the rest.
-        Port->WaitAfterWrite(LateReplyMilliseconds);
+        // The failed request reached the transmitter at the latest one wire time after its
+        // write returned; its reply may then start within the bound and take a whole
+        // frame's time. Bytes that arrive during the wait are discarded with the rest.
+        const std::int64_t maxFrameBytes = 3 + MaxReplyData;
+        Port->WaitAfterWrite(static_cast<std::int64_t>(RequestBytes) * ByteMicroseconds +
+                             LateReplyMicroseconds + maxFrameBytes * ByteMicroseconds +
+                             AdapterLatencyMicroseconds);
         ReplyOutstanding = false;
     }
     Port->Purge(PurgeRxClear);
@@ -88,12 +94,31 @@ std::uint32_t TransmitterLink::ReceiveBytes(std::uint8_t* position, std::uint32_
 }
 
 bool TransmitterLink::ReceiveFrame(std::uint8_t expected) {
-    // Until a reply ends where its header says, the rest of it, or all of it, may still come.
-    if (Port->IsOpen()) {
-        ReplyOutstanding = true;
-    }
+    const bool received = ReceiveReply(expected);
+    // After any failure the reply, or the rest of it, or another frame may still come.
+    ReplyOutstanding = !received && Port->IsOpen();
+    return received;
+}
+
+bool TransmitterLink::CameInTime(std::uint32_t received, std::uint32_t& waiting) {
+    // The count first, then the clock: the time read is no earlier than the count.
+    waiting = Port->InputWaiting();
+    const std::int64_t present = static_cast<std::int64_t>(received) + waiting;
+    const std::int64_t elapsed = Port->MicrosecondsSinceWrite();
+    // The request's own bytes cross first; a reply's k-th byte has crossed k byte times later.
+    const std::int64_t possible = elapsed / FastestByteMicroseconds - RequestBytes;
+    return present <= possible;
+}
+
+bool TransmitterLink::ReceiveReply(std::uint8_t expected) {
     std::uint32_t received = 2 - ReceiveBytes(Frame, 2);
     if (received < 2) {
+        return false;
+    }
+    // A header that was there before the transmitter could have sent it is a stray frame's,
+    // or the end of one: a copy of the last reply, or a reply later than the bound.
+    std::uint32_t waiting = 0;
+    if (!CameInTime(received, waiting)) {
         return false;
     }
     bool whole = false;
@@ -105,7 +130,6 @@ bool TransmitterLink::ReceiveFrame(std::uint8_t expected) {
         }
         received += want;
         whole = true;
-        ReplyOutstanding = false;
     }
     unsigned sum = 0;
     for (std::uint32_t i = 0; i < received; ++i) {
@@ -118,7 +142,13 @@ bool TransmitterLink::ReceiveFrame(std::uint8_t expected) {
     }
     // A header announcing more than a frame holds is never a reply, even when the caller
     // expects that length and the two header bytes happen to sum to zero.
-    return whole && Frame[1] == expected;
+    if (!whole || Frame[1] != expected) {
+        return false;
+    }
+    // The transmitter answers once. Anything after a whole reply means that this frame, or
+    // the one behind it, answers another request: a copy, or this request's own reply behind
+    // a stray frame.
+    return CameInTime(received, waiting) && waiting == 0;
 }
 
 bool TransmitterLink::ReadByte(std::uint8_t command, std::uint8_t& value) {

@@ -24,16 +24,25 @@ class TransmitterLink : public Transmitter {
     void Close();
     bool IsOpen() const { return Port->IsOpen(); }
 
-    // A reply may come this long after its request, time-out or not. Replies carry no command
-    // code, so one that comes later than the time-out must never meet the next request.
-    static constexpr std::uint32_t LateReplyMilliseconds = 500;
+    // A reply's first byte may leave the transmitter this long after the last byte of its
+    // request reached it, time-out or not. Replies carry no command code, so one that comes
+    // later than the time-out must never meet the next request.
+    static constexpr std::int64_t LateReplyMicroseconds = 500000;
+    // One byte of ten bits at 9600 baud takes 1042 us on the wire. Bytes are counted against
+    // a slightly faster line, so that neither clock rounding nor a transmitter's baud-rate
+    // error makes a reply look as if it came before it could have.
+    static constexpr std::int64_t ByteMicroseconds = 1042;
+    static constexpr std::int64_t FastestByteMicroseconds = 1000;
+    // A serial adapter may hand received bytes over this much later than they arrived.
+    static constexpr std::int64_t AdapterLatencyMicroseconds = 20000;
 
     // The frame protocol: the request's data are already at Frame[3]. Whatever is waiting in
-    // the input is discarded first, and after an exchange whose reply did not end as
-    // announced the request waits until that exchange's late-reply window has passed.
+    // the input is discarded first, and after a failed exchange the request waits until
+    // that exchange's late reply, of any length, can no longer come.
     void SendFrame(std::uint8_t command, std::uint8_t length);
-    // True when a well-formed reply with exactly `expected` data bytes arrived; they are then
-    // at Frame[2].
+    // True when a well-formed reply with exactly `expected` data bytes arrived, no sooner
+    // than the wire allows after its request, and nothing came after it; they are then at
+    // Frame[2].
     bool ReceiveFrame(std::uint8_t expected);
 
     // Typed exchanges; multi-byte values are little-endian on the wire.
@@ -89,7 +98,12 @@ class TransmitterLink : public Transmitter {
 
   private:
     std::uint32_t ReceiveBytes(std::uint8_t* position, std::uint32_t want);
-    // Waits out the late-reply window of an unfinished exchange and empties the input.
+    bool ReceiveReply(std::uint8_t expected);
+    // Whether `received` bytes read, and the `waiting` ones still unread, could all have
+    // crossed the wire since the request did. More came earlier than the transmitter could
+    // have answered: at least some of them are not the reply to this request.
+    bool CameInTime(std::uint32_t received, std::uint32_t& waiting);
+    // Waits out the late-reply window of a failed exchange and empties the input.
     void ClearLine();
 
     std::uint8_t Frame[64] = {};
@@ -99,4 +113,6 @@ class TransmitterLink : public Transmitter {
     std::uint16_t FirmwareVersion = 0;
     // Whether the reply to the last request may still be on its way.
     bool ReplyOutstanding = false;
+    // The length of the last request on the wire.
+    std::uint32_t RequestBytes = 0;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Measures the link against the simulator: exchanges per second with no pacing, the connect
-# sequence at 9600 baud against its wire time, and what one time-out costs the caller.
+# Measures the link against the simulator: what each step of an exchange costs, exchanges per
+# second at 9600 baud, the connect sequence against its wire time, and what one time-out costs
+# the caller.
 # Prints figures; asserts nothing.
 #   bench-link.sh [NATIVE_BUILD_DIR]                         natively (default build/native)
 #   bench-link.sh --wine WINDOWS_BUILD_DIR [NATIVE_BUILD_DIR]  the Windows build under Wine
@@ -50,7 +51,8 @@ run_wine() {
 }
 
 if [ -z "$windows_build" ]; then
-    run_native "no pacing, no delay" "exchanges 5000"
+    run_native "idle line" "steps 20000"
+    run_native "9600 baud pacing, no delay" "exchanges 500"
     run_native "9600 baud pacing, no delay" "connect 20" --pace
     run_native "9600 baud pacing, every resistance unanswered" "timeouts 10" --pace --fault 'silent on 38'
 else
@@ -59,7 +61,8 @@ else
     grep -q 'x86_64-w64-mingw32' "$windows_build/CMakeCache.txt" && arch=win64
     wine_dir="$tmp/wine"
     "$root/scripts/wine-env.sh" start "$wine_dir" "$arch" >/dev/null
-    run_wine "no pacing, no delay" "exchanges 2000"
+    run_wine "idle line" "steps 5000"
+    run_wine "9600 baud pacing, no delay" "exchanges 300"
     run_wine "9600 baud pacing, no delay" "connect 20" --pace
     run_wine "9600 baud pacing, every resistance unanswered" "timeouts 10" --pace --fault 'silent on 38'
 fi

@@ -15,6 +15,7 @@ required=(
     binutils-mingw-w64-x86-64
     wine wine64 xvfb x11-utils imagemagick
     qemu-user g++-i686-linux-gnu
+    zip unzip locales
     nlohmann-json3-dev libcli11-dev
     clang-format
 )

@@ -146,6 +146,8 @@ if [ "$native_built" = yes ]; then
         report "$preset" $!
     done
 fi
+# Which programs the release's smoke test ran: the zip's own, or the 64-bit build's.
+[ -f build/win64/release/smoke-test.txt ] && echo "== $(cat build/win64/release/smoke-test.txt)"
 echo "== everything: $(($(date +%s) - start)) s"
 echo "$passed passed, $failed failed"
 exit $status

@@ -62,8 +62,49 @@ int Usage() {
         "       qx7-link-bench PORT connect N     (N connect sequences, timed)\n"
         "       qx7-link-bench PORT timeouts N    (N unanswered reads, each followed\n"
         "                                          by an answered one; run the\n"
-        "                                          simulator with --fault 'silent on 38')\n");
+        "                                          simulator with --fault 'silent on 38')\n"
+        "       qx7-link-bench PORT steps N       (what each step of an exchange costs,\n"
+        "                                          N times each, on an idle line)\n");
     return 2;
+}
+
+// The steps an exchange adds to its write and reads: the purge before the request, the clock
+// before and after the write, and the look at the input and the clock after the header and
+// after the whole reply.
+int Steps(const char* portName, int count) {
+    char path[SerialPort::PathBufferSize];
+    SerialPort port;
+    if (!SerialPort::DevicePath(portName, path, sizeof path) || !port.Open(path)) {
+        std::fprintf(stderr, "qx7-link-bench: cannot open %s\n", portName);
+        return 1;
+    }
+    port.SetTimeouts(LineSettings::Timeouts);
+    auto microsecondsEach = [count](Clock::time_point start) {
+        return MillisecondsSince(start) * 1000.0 / count;
+    };
+    auto start = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        port.Purge(PurgeRxClear);
+    }
+    const double purge = microsecondsEach(start);
+    std::uint32_t waiting = 0;
+    start = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        waiting += port.InputWaiting();
+    }
+    const double look = microsecondsEach(start);
+    std::int64_t elapsed = 0;
+    start = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        elapsed += port.MicrosecondsSinceWrite();
+    }
+    const double clock = microsecondsEach(start);
+    std::printf(
+        "per call: purge %.1f us, bytes waiting %.1f us, clock %.1f us; an on-time exchange "
+        "purges once, looks twice and reads the clock four times: %.1f us%s\n",
+        purge, look, clock, purge + 2 * look + 4 * clock,
+        waiting != 0 || elapsed < 0 ? " (!)" : "");
+    return 0;
 }
 
 }  // namespace
@@ -73,6 +114,9 @@ int main(int argc, char** argv) {
         return Usage();
     }
     int count = std::atoi(argv[3]);
+    if (count > 0 && std::strcmp(argv[2], "steps") == 0) {
+        return Steps(argv[1], count);
+    }
     TransmitterLink link;
     if (count <= 0 || !link.Open(argv[1])) {
         std::fprintf(stderr, "qx7-link-bench: cannot open %s\n", argv[1]);

@@ -1,4 +1,6 @@
 // qx7sim: a QX7 transmitter on a pseudo-terminal, for development, tests and demonstrations.
+#include <sys/stat.h>
+
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -17,8 +19,11 @@ void OnSignal(int) {
 }
 
 bool LoadConfig(const std::string& path, SimulatorEngine& engine) {
+    // A folder opens as a stream that reads nothing; taken as an empty file, it would start a
+    // transmitter nobody asked for.
+    struct stat info {};
     std::ifstream in(path);
-    if (!in) {
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !in) {
         std::fprintf(stderr, "qx7sim: cannot read the config file %s\n", path.c_str());
         return false;
     }
@@ -31,6 +36,10 @@ bool LoadConfig(const std::string& path, SimulatorEngine& engine) {
             std::fprintf(stderr, "qx7sim: %s:%d: %s\n", path.c_str(), number, error.c_str());
             return false;
         }
+    }
+    if (in.bad()) {
+        std::fprintf(stderr, "qx7sim: cannot read the config file %s\n", path.c_str());
+        return false;
     }
     return true;
 }

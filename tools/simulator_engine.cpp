@@ -216,7 +216,8 @@ void SimulatorEngine::Reset() {
     Faults.clear();
     DelayMs = 0;
     Late = -1;
-    Baud = 0;
+    // A real line: no reply can come sooner than its request and its own bytes take to cross.
+    Baud = 9600;
 }
 
 std::vector<std::uint8_t> SimulatorEngine::Stored(std::uint8_t code) const {
@@ -396,7 +397,9 @@ bool SimulatorEngine::ParseLateness(const std::string& word, Fault& fault) {
 
 bool SimulatorEngine::ApplyFault(const std::vector<std::string>& words, std::string& error) {
     if (words.size() < 2) {
-        error = "fault needs a kind: silent, checksum, truncate, length, pattern, raw or late";
+        error =
+            "fault needs a kind: silent, checksum, truncate, length, pattern, raw, late or "
+            "duplicate";
         return false;
     }
     static const struct {
@@ -405,7 +408,7 @@ bool SimulatorEngine::ApplyFault(const std::vector<std::string>& words, std::str
     } Names[] = {{"silent", FaultKind::Silent},     {"checksum", FaultKind::Checksum},
                  {"truncate", FaultKind::Truncate}, {"length", FaultKind::Length},
                  {"pattern", FaultKind::Pattern},   {"raw", FaultKind::Raw},
-                 {"late", FaultKind::Late}};
+                 {"late", FaultKind::Late},         {"duplicate", FaultKind::Duplicate}};
     Fault fault = {FaultKind::Silent, {}, 0, 0, ~std::uint64_t{0}, -1, 0, 0};
     bool known = false;
     for (const auto& kind : Names) {
@@ -745,6 +748,12 @@ void SimulatorEngine::ApplyFaults(std::uint8_t code, std::vector<std::uint8_t>& 
             case FaultKind::Raw:
                 reply = fault.Raw;
                 break;
+            case FaultKind::Duplicate: {
+                // The copy follows the reply at once, as one stream on the wire.
+                const std::vector<std::uint8_t> copy = reply;
+                reply.insert(reply.end(), copy.begin(), copy.end());
+                break;
+            }
             case FaultKind::Late:
                 Late = fault.LateMin;
                 if (fault.LateMax > fault.LateMin) {

@@ -37,7 +37,7 @@ class SimulatorEngine {
 
   private:
     enum class Kind { None, Byte, Word, Int32, Float, Date, Text8, Coeff5, Live };
-    enum class FaultKind { Silent, Checksum, Truncate, Length, Pattern, Raw, Late };
+    enum class FaultKind { Silent, Checksum, Truncate, Length, Pattern, Raw, Late, Duplicate };
 
     struct Fault {
         FaultKind What;

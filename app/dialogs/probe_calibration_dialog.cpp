@@ -60,12 +60,19 @@ ProbeCalibrationDialog::~ProbeCalibrationDialog() {
         KillTimer(Handle, SamplingTimerId);
         TimerStarted = 0;
     }
+    if (FaultBrush != nullptr) {
+        // Nonzero on success; the brush is not selected into any device context.
+        DeleteObject(FaultBrush);
+    }
 }
 
 void ProbeCalibrationDialog::HandleMessage(MessageRecord& msg) {
     switch (msg.Message) {
         case WM_TIMER:
             OnTimer(msg);
+            break;
+        case WM_CTLCOLORSTATIC:
+            OnCtlColorStatic(msg);
             break;
         default:
             ToolDialog::HandleMessage(msg);
@@ -140,8 +147,39 @@ void ProbeCalibrationDialog::Ok(MessageRecord& msg) {
 }
 
 void ProbeCalibrationDialog::OnTimer(MessageRecord&) {
-    RefreshLiveValues();
+    if (RefreshLiveValues()) {
+        SilentTicks = 0;
+    } else if (SilentTicks < LostAfterTicks && ++SilentTicks == LostAfterTicks) {
+        ShowLineLost();
+    }
     Calibration.TakeSample();
+}
+
+void ProbeCalibrationDialog::OnCtlColorStatic(MessageRecord& msg) {
+    HWND control = reinterpret_cast<HWND>(msg.LParam);
+    const bool lost = (control == LiveTemperature->Handle && TemperatureLost) ||
+                      (control == LiveVoltage->Handle && VoltageLost);
+    if (!lost || FaultBrush == nullptr) {
+        ToolDialog::HandleMessage(msg);
+        return;
+    }
+    HDC dc = reinterpret_cast<HDC>(msg.WParam);
+    // CLR_INVALID on failure, which only leaves the colour as it was.
+    SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
+    SetBkColor(dc, RGB(0xFF, 0x00, 0x00));
+    msg.Result = reinterpret_cast<LRESULT>(FaultBrush);
+}
+
+void ProbeCalibrationDialog::ShowLineLost() {
+    if (FaultBrush == nullptr) {
+        // None on failure: the words then show in the dialog's colours.
+        FaultBrush = CreateSolidBrush(RGB(0xFF, 0x00, 0x00));
+    }
+    // The flags go first: setting the text repaints the field, which asks for its colours.
+    TemperatureLost = true;
+    VoltageLost = true;
+    LiveTemperature->SetText(UiText::CommunicationError);
+    LiveVoltage->SetText(UiText::CommunicationError);
 }
 
 ProbeCalibrationDialog::PointControls ProbeCalibrationDialog::ControlsOf(std::int32_t point) const {
@@ -157,15 +195,19 @@ ProbeCalibrationDialog::PointControls ProbeCalibrationDialog::ControlsOf(std::in
     };
 }
 
-void ProbeCalibrationDialog::RefreshLiveValues() {
+bool ProbeCalibrationDialog::RefreshLiveValues() {
     float celsius = 0.0f;
-    if (Link.ReadTemperature(celsius)) {
+    const bool answered = Link.ReadTemperature(celsius);
+    if (answered) {
+        TemperatureLost = false;
         LiveTemperature->SetFloat(2, celsius);
     }
     float millivolt = 0.0f;
     if (Link.ReadVoltage(millivolt)) {
+        VoltageLost = false;
         LiveVoltage->SetFloat(2, millivolt);
     }
+    return answered;
 }
 
 void ProbeCalibrationDialog::ClearPoint(std::int32_t point) {

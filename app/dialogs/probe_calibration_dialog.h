@@ -30,7 +30,7 @@ class ProbeCalibrationDialog : public ToolDialog, private CalibrationView {
     // Stops the sampling timer first, so that no tick reaches a dialog half taken down.
     ~ProbeCalibrationDialog() override;
 
-    // WM_TIMER goes to OnTimer.
+    // WM_TIMER goes to OnTimer, WM_CTLCOLORSTATIC to OnCtlColorStatic.
     void HandleMessage(MessageRecord& msg) override;
     // The check boxes, buffer lists and start buttons of both points.
     void DispatchChildNotify(MessageRecord& msg, UINT childId) override;
@@ -40,6 +40,9 @@ class ProbeCalibrationDialog : public ToolDialog, private CalibrationView {
     void Ok(MessageRecord& msg) override;
     // One tick: the live values, and one sample of the running point.
     virtual void OnTimer(MessageRecord& msg);
+    // WM_CTLCOLORSTATIC: WParam (the device context) and LParam (the control); white on red
+    // for a live value whose line is lost, the dialog's grey for everything else.
+    virtual void OnCtlColorStatic(MessageRecord& msg);
 
     std::unique_ptr<BufferList> Buffers;
     ValueDisplay* ProbeText = nullptr;
@@ -62,6 +65,13 @@ class ProbeCalibrationDialog : public ToolDialog, private CalibrationView {
     const DisplayRecord Displays;
     // SetTimer's result; nonzero once the timer runs.
     UINT_PTR TimerStarted = 0;
+    // Ticks in a row whose first exchange got no valid reply; after LostAfterTicks of them
+    // each live value says so in white on red until it is read again.
+    std::uint32_t SilentTicks = 0;
+    static constexpr std::uint32_t LostAfterTicks = 2;
+    bool TemperatureLost = false;
+    bool VoltageLost = false;
+    HBRUSH FaultBrush = nullptr;
 
   private:
     // The controls of one point, so that both points share one set of actions.
@@ -77,7 +87,9 @@ class ProbeCalibrationDialog : public ToolDialog, private CalibrationView {
     };
 
     PointControls ControlsOf(std::int32_t point) const;
-    void RefreshLiveValues();
+    // True when the temperature, the first of the two, was answered.
+    bool RefreshLiveValues();
+    void ShowLineLost();
     // The point is no longer valid and its values are blanked.
     void ClearPoint(std::int32_t point);
     void TogglePreset(std::int32_t point);

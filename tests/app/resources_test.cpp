@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -232,7 +233,12 @@ TEST(ProgramIcon, OffersSixteenThirtyTwoAndFortyEightPixels) {
     }
 }
 
-TEST(ProgramVersion, NamesTheProductAndVersionOneZeroZero) {
+// The resource carries the build's version: its text in full, and in the four words of the
+// fixed part its major, minor and patch numbers and the count of commits after the tag.
+TEST(ProgramVersion, NamesTheProductAndTheBuildsVersion) {
+    unsigned major = 0, minor = 0, patch = 0, commits = 0;
+    ASSERT_GE(std::sscanf(QX7_VERSION, "%u.%u.%u-%u", &major, &minor, &patch, &commits), 3);
+
     char path[MAX_PATH] = {};
     ASSERT_NE(GetModuleFileNameA(nullptr, path, sizeof path), 0u);
     DWORD ignored = 0;
@@ -244,17 +250,23 @@ TEST(ProgramVersion, NamesTheProductAndVersionOneZeroZero) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileVersionMS, major << 16 | minor);
+    EXPECT_EQ(fixed->dwFileVersionLS, patch << 16 | commits);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
 
+    for (const char* name : {"FileVersion", "ProductVersion"}) {
+        SCOPED_TRACE(name);
+        char* version = nullptr;
+        ASSERT_TRUE(VerQueryValueA(block.data(),
+                                   (std::string("\\StringFileInfo\\040504E2\\") + name).c_str(),
+                                   reinterpret_cast<void**>(&version), &length));
+        EXPECT_STREQ(version, QX7_VERSION);
+    }
     char* product = nullptr;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040504E2\\ProductName",
                                reinterpret_cast<void**>(&product), &length));
     EXPECT_STREQ(product, "QX7 config");
-    char* version = nullptr;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040504E2\\FileVersion",
-                               reinterpret_cast<void**>(&version), &length));
-    EXPECT_STREQ(version, "1.0.0");
 }
 
 }  // namespace

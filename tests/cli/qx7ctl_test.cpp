@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -736,6 +737,38 @@ TEST_F(CtlTest, ASignalDuringRestoreEndsTheWriteInProgressThenStopsWithAnAccount
     const std::multiset<int> written = WrittenCodes(target);
     EXPECT_EQ(written.count(62), 1u);
     EXPECT_EQ(written.count(56), 0u);
+}
+
+TEST_F(CtlTest, ABackupFromATransmitterThatCopiesRepliesFailsOrHoldsEverySettingsOwnValue) {
+    SimulatorProcess simulator(KnownSettings);
+    ASSERT_TRUE(simulator.IsRunning());
+    const std::string path = simulator.Directory() + "/copied.json";
+    // The copies land on a different exchange each time, the last one included.
+    for (const char* copies : {"every 2", "every 3", "every 5", "on 61 times 1"}) {
+        SCOPED_TRACE(copies);
+        ASSERT_TRUE(simulator.Control("clear"));
+        ASSERT_TRUE(simulator.Control(std::string("fault duplicate ") + copies));
+        std::remove(path.c_str());
+        const Outcome outcome = Ctl(simulator, {"backup", "PORT", path});
+        if (outcome.Code != 0) {
+            EXPECT_EQ(outcome.Code, 4) << outcome.Err;
+            continue;
+        }
+        const json backup = json::parse(ReadText(path));
+        EXPECT_EQ(backup["serial_number"], 4711);
+        EXPECT_EQ(backup["firmware"], "2.10");
+        EXPECT_EQ(backup["output_type"], 6);
+        const json& settings = backup["settings"];
+        EXPECT_EQ(settings["input_damping"], 12);
+        EXPECT_EQ(settings["temperature_damping"], 7);
+        EXPECT_EQ(settings["range_min"], 2.0);
+        EXPECT_EQ(settings["range_max"], 12.5);
+        EXPECT_EQ(settings["offset"], -18.0);
+        EXPECT_NEAR(settings["sensitivity"].get<double>(), -59.16, 1e-4);
+        EXPECT_EQ(settings["calibration_date"], "2025-01-01");
+        EXPECT_EQ(settings["probe_kind"], 0);
+        EXPECT_EQ(settings["sensor"], "Pt100 (3850)");
+    }
 }
 
 }  // namespace

@@ -48,8 +48,10 @@ std::uint32_t SerialPort::Read(void* buffer, std::uint32_t count) {
 
 std::uint32_t SerialPort::Write(const void*, std::uint32_t count) {
     Line.Delivered.clear();
-    // The fuzzer's line has no time: every write begins at its start.
-    WriteTime = 0;
+    // The fuzzer's line has no time and never goes away.
+    WriteStart = 0;
+    WriteEnd = 0;
+    LineGone = false;
     return IsOpen() ? count : 0;
 }
 
@@ -57,8 +59,17 @@ void SerialPort::Purge(std::uint32_t) {
     ++Line.Purges;
 }
 
-// The fuzzer's line holds nothing that is still on its way.
-void SerialPort::WaitAfterWrite(std::uint32_t) {}
+// The fuzzer's line has no time: every byte comes as late as the wire allows, none waits
+// unread, and nothing is still on its way.
+std::uint32_t SerialPort::InputWaiting() {
+    return 0;
+}
+
+std::int64_t SerialPort::MicrosecondsSinceWrite() const {
+    return 1000000000;
+}
+
+void SerialPort::WaitAfterWrite(std::int64_t) {}
 
 bool SerialPort::DevicePath(const char* portName, char* path, std::size_t size) {
     int n = std::snprintf(path, size, "%s", portName);

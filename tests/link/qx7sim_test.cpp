@@ -165,6 +165,8 @@ TEST(Qx7sim, RefusesABadCommandLineWithAnErrorStatus) {
     EXPECT_EQ(RunSimulator({"--link"}), 2);
     EXPECT_EQ(RunSimulator({"--link", "/tmp/qx7sim-never", "--fault", "sulk"}), 2);
     EXPECT_EQ(RunSimulator({"--link", "/tmp/qx7sim-never", "--config", "/nonexistent"}), 2);
+    // A folder is no config file, even for root, who may find one wherever a test looks.
+    EXPECT_EQ(RunSimulator({"--link", "/tmp/qx7sim-never", "--config", "/tmp"}), 2);
     EXPECT_EQ(RunSimulator({"--help"}), 0);
     EXPECT_EQ(RunSimulator({"--link", "/nonexistent-dir/link"}), 1);
 }

@@ -253,7 +253,29 @@ TEST_F(EngineTest, ALateReplyIsTheValidReplyHeldBackForItsLatenessOrARandomOneIn
     }
 }
 
-TEST_F(EngineTest, PacingAndDelayAreSettings) {
+TEST_F(EngineTest, ARangeOfLatenessReachesItsUpperEndAndACopiedReplyFollowsItself) {
+    Apply("fault late 495-499 on 58");
+    std::set<int> lateness;
+    for (int i = 0; i < 100; ++i) {
+        Ask(58);
+        lateness.insert(Engine.LateMs());
+    }
+    EXPECT_EQ(lateness, (std::set<int>{495, 496, 497, 498, 499}));
+
+    Apply("clear");
+    Apply("fault duplicate on offset every 2");
+    const Bytes reply = {0x06, 0x04, 0, 0, 0, 0, 0xF6};
+    EXPECT_EQ(Ask(58), reply);
+    Bytes twice = reply;
+    twice.insert(twice.end(), reply.begin(), reply.end());
+    EXPECT_EQ(Ask(58), twice);
+    EXPECT_EQ(Engine.LateMs(), -1);
+    EXPECT_EQ(Ask(59).size(), 7u) << "only the codes it is on";
+}
+
+TEST_F(EngineTest, PacingAndDelayAreSettingsAndTheLineIsPacedFromTheStart) {
+    EXPECT_EQ(Engine.ByteTimeNs(), 1041666);
+    Apply("pace off");
     EXPECT_EQ(Engine.ByteTimeNs(), 0);
     Apply("pace on");
     EXPECT_EQ(Engine.ByteTimeNs(), 1041666);

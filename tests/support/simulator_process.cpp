@@ -110,7 +110,20 @@ bool SimulatorProcess::Control(const std::string& line) const {
 }
 
 std::vector<std::vector<std::uint8_t>> SimulatorProcess::Frames() const {
+    std::vector<long long> times;
+    return Frames(times);
+}
+
+long long SimulatorProcess::FrameTime(std::size_t index) const {
+    std::vector<long long> times;
+    Frames(times);
+    return index < times.size() ? times[index] : -1;
+}
+
+std::vector<std::vector<std::uint8_t>> SimulatorProcess::Frames(
+    std::vector<long long>& times) const {
     std::vector<std::vector<std::uint8_t>> frames;
+    times.clear();
     std::ifstream in(Log);
     std::string line;
     while (std::getline(in, line)) {
@@ -125,6 +138,7 @@ std::vector<std::vector<std::uint8_t>> SimulatorProcess::Frames() const {
             frame.push_back(static_cast<std::uint8_t>(std::strtoul(hex.c_str(), nullptr, 16)));
         }
         frames.push_back(frame);
+        times.push_back(milliseconds);
     }
     return frames;
 }

@@ -32,6 +32,9 @@ class SimulatorProcess {
 
     // Every request frame the simulator has received so far, oldest first.
     std::vector<std::vector<std::uint8_t>> Frames() const;
+    // When the simulator took request `index` (0 the oldest), in milliseconds since it
+    // started; -1 when there is no such request.
+    long long FrameTime(std::size_t index) const;
     // The most recent request frame, or an empty one.
     std::vector<std::uint8_t> LastFrame() const;
 
@@ -39,6 +42,8 @@ class SimulatorProcess {
     void Stop();
 
   private:
+    std::vector<std::vector<std::uint8_t>> Frames(std::vector<long long>& times) const;
+
     std::string Dir;
     std::string Link;
     std::string Log;

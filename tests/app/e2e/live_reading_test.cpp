@@ -166,21 +166,26 @@ const std::vector<size_t> kLiveFields = {place::Resistance, place::Temperature, 
                                          place::MeasuredValue, place::Ratio};
 // At the simulator's start: a Pt100 at 25 degrees in pH 7, range 0 to 14.
 const LiveTexts kServedAtStart = {"109.73", "25.00", "0.000", "7.000", "50.00"};
+// What every live field shows once the line has given no reading for two polls.
+const std::string kLineLost = "Chyba komunikace";
 // After "set resistance 138.5" and "set ph 4": about 100 degrees in pH 4.
 const LiveTexts kServedHotInPh4 = {"138.50", "99.98", "222.115", "4.000", "28.57"};
 
-TEST_F(LiveReading, LateRepliesNeverShowInAnotherFieldAndOnTimeOnesCatchUpWithinTwoPolls) {
-    auto shown = [&] {
-        LiveTexts texts;
-        for (size_t field : kLiveFields) {
-            texts.push_back(Text(field));
-        }
-        return texts;
-    };
+LiveTexts Shown(const ConfigProgram& program) {
+    LiveTexts texts;
+    for (size_t field : kLiveFields) {
+        texts.push_back(program.TextAt(field));
+    }
+    return texts;
+}
+
+TEST_F(LiveReading, LateOrCopiedRepliesNeverShowInAnotherFieldAndOnTimeOnesCatchUpWithinTwoPolls) {
+    auto shown = [&] { return Shown(Program); };
     ASSERT_EQ(shown(), kServedAtStart);
-    // Lateness on both sides of the 200 ms time-out, so some replies come in time and some
-    // only after it.
-    ASSERT_TRUE(Transmitter.Send("fault late 0-450 on 38,39,40,41,42"));
+    // Copies, and lateness on both sides of the 200 ms time-out up to the 500 ms bound, so
+    // some replies come in time, some only after it and some twice.
+    ASSERT_TRUE(Transmitter.Send("fault duplicate on 38,39,40,41,42 every 7"));
+    ASSERT_TRUE(Transmitter.Send("fault late 0-499 on 38,39,40,41,42"));
     ASSERT_EQ(ClickRead(), Delivery::Handled);
     LineWatch line;
     line.Mark();
@@ -189,9 +194,11 @@ TEST_F(LiveReading, LateRepliesNeverShowInAnotherFieldAndOnTimeOnesCatchUpWithin
     while (GetTickCount() - start < 30000) {
         const LiveTexts texts = shown();
         ++samples;
+        // Two polls in a row without a resistance say that the line is lost: no value.
         for (size_t i = 0; i < kLiveFields.size(); ++i) {
-            ASSERT_EQ(texts[i], kServedAtStart[i])
-                << "field #" << kLiveFields[i] + 1 << " after " << GetTickCount() - start << " ms";
+            ASSERT_TRUE(texts[i] == kServedAtStart[i] || texts[i] == kLineLost)
+                << "field #" << kLiveFields[i] + 1 << " shows " << texts[i] << " after "
+                << GetTickCount() - start << " ms";
         }
         Sleep(20);
     }
@@ -216,13 +223,39 @@ TEST_F(LiveReading, LateRepliesNeverShowInAnotherFieldAndOnTimeOnesCatchUpWithin
                              onePollAndTheNext.end()) != codes.end();
         const LiveTexts texts = shown();
         for (size_t i = 0; i < kLiveFields.size(); ++i) {
-            ASSERT_TRUE(texts[i] == kServedAtStart[i] || texts[i] == kServedHotInPh4[i])
+            ASSERT_TRUE(texts[i] == kServedAtStart[i] || texts[i] == kServedHotInPh4[i] ||
+                        texts[i] == kLineLost)
                 << "field #" << kLiveFields[i] + 1 << " shows " << texts[i];
         }
         Sleep(20);
     }
     ASSERT_TRUE(polled);
     EXPECT_EQ(shown(), kServedHotInPh4);
+}
+
+TEST_F(LiveReading, ASilentLineShowsAsACommunicationErrorInEveryFieldUntilRepliesComeAgain) {
+    ASSERT_EQ(ClickRead(), Delivery::Handled);
+    ASSERT_EQ(Shown(Program), kServedAtStart);
+    LineWatch line;
+    line.Mark();
+    ASSERT_TRUE(Transmitter.Send("fault silent"));
+    const LiveTexts lost(kLiveFields.size(), kLineLost);
+    ASSERT_TRUE(driver::WaitUntil([&] { return Shown(Program) == lost; }, 20000));
+    const std::vector<int> codes = line.Codes();
+    EXPECT_GE(std::count(codes.begin(), codes.end(), 38), 2) << "not before the second silent poll";
+    for (size_t field : kLiveFields) {
+        EXPECT_TRUE(driver::WaitUntil([&] { return Background(field) == kRed; }, 20000))
+            << "field #" << field + 1;
+        EXPECT_TRUE(ShowsColour(field, kWhite)) << "white text in field #" << field + 1;
+    }
+
+    ASSERT_TRUE(Transmitter.Send("clear"));
+    ASSERT_TRUE(driver::WaitUntil([&] { return Shown(Program) == kServedAtStart; }, 20000));
+    for (size_t field : kLiveFields) {
+        EXPECT_TRUE(driver::WaitUntil([&] { return Background(field) == kLightGrey; }, 20000))
+            << "field #" << field + 1;
+        EXPECT_FALSE(ShowsColour(field, kWhite)) << "field #" << field + 1;
+    }
 }
 
 TEST_F(LiveReading, ClosingTheWindowWhileReadingEndsTheProgramCleanly) {

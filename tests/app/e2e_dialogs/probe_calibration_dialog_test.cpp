@@ -359,4 +359,39 @@ TEST_F(ProbeCalibrationDialogTest, ClosingTheMainWindowUnderTheDialogCancelsItTh
     EXPECT_TRUE(FramesOf({58, 59, 60}).empty());
 }
 
+TEST_F(ProbeCalibrationDialogTest, ASilentLineShowsAsACommunicationErrorInTheLiveValues) {
+    constexpr int LiveTemperature = 102;
+    constexpr int LiveVoltage = 103;
+    Connect();
+    ASSERT_NE(Open(), nullptr);
+    ASSERT_TRUE(driver::WaitUntil([&] { return Text(LiveTemperature) == "25.00"; }, 20000));
+    // The background left of the right-aligned text, inside the field's border.
+    auto background = [&](int id) {
+        RECT rect{};
+        GetWindowRect(Item(id), &rect);
+        POINT inside = {rect.left + 4, (rect.top + rect.bottom) / 2};
+        ScreenToClient(Dialog, &inside);
+        return driver::WindowPixel(Dialog, inside.x, inside.y);
+    };
+    const COLORREF grey = background(LiveTemperature);
+
+    ASSERT_TRUE(Transmitter.Send("fault silent"));
+    for (int id : {LiveTemperature, LiveVoltage}) {
+        EXPECT_TRUE(driver::WaitUntil([&] { return Text(id) == "Chyba komunikace"; }, 20000))
+            << "field " << id;
+        EXPECT_TRUE(driver::WaitUntil([&] { return background(id) == RGB(0xFF, 0, 0); }, 20000))
+            << "field " << id;
+    }
+
+    ASSERT_TRUE(Transmitter.Send("clear"));
+    EXPECT_TRUE(driver::WaitUntil([&] { return Text(LiveTemperature) == "25.00"; }, 20000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return Text(LiveVoltage) == "0.00"; }, 20000));
+    for (int id : {LiveTemperature, LiveVoltage}) {
+        EXPECT_TRUE(driver::WaitUntil([&] { return background(id) == grey; }, 20000))
+            << "field " << id;
+    }
+    ASSERT_NE(driver::PressKey(Dialog, VK_ESCAPE), Delivery::Failed);
+    ASSERT_TRUE(WaitClosed(Dialog));
+}
+
 }  // namespace
