@@ -229,6 +229,12 @@ class GuidedCalibration {
             }
             if (seconds >= Options.TimeoutSeconds) {
                 status.End();
+                if (monitor.Samples().empty()) {
+                    throw CommandFailure(ExitCode::Communication,
+                                         "no valid sample from the transmitter in " +
+                                             Fixed(Options.TimeoutSeconds, 0) +
+                                             " s; nothing was written to the transmitter");
+                }
                 throw CommandFailure(ExitCode::No, TimeoutText(monitor.Status()));
             }
         }

@@ -239,6 +239,20 @@ TEST(CalibrateTest, AProbeThatDriftsForEverTimesOutWithTheReasonAndNothingIsWrit
     EXPECT_NE(err.find("waiting: drift "), std::string::npos) << err;
     EXPECT_EQ(err.find('\r'), std::string::npos);
     EXPECT_TRUE(WrittenCodes(simulator).empty());
+
+    // A transmitter that gives no sample at all is a communication failure, not a drift.
+    std::vector<std::string> silent = SettlingProbe("tau 0");
+    silent.insert(silent.end(), {"--fault", "silent on 36"});
+    SimulatorProcess mute(silent);
+    ASSERT_TRUE(mute.IsRunning());
+    Pipe more;
+    Calibration none(mute, {"--timeout", "10", "--retries", "0", "--yes"}, more.ReadEnd());
+    more.Say("");
+    EXPECT_EQ(none.Finish(), 4);
+    EXPECT_NE(none.Err().find("no valid sample from the transmitter in 10 s; nothing was written"),
+              std::string::npos)
+        << none.Err();
+    EXPECT_TRUE(WrittenCodes(mute).empty());
 }
 
 TEST(CalibrateTest, TheBufferCheckAsksWhenPh7IsPresentedAsPh401AndNoWritesNothing) {
