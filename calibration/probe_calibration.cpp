@@ -78,11 +78,36 @@ void ProbeCalibration::TakeSample() {
     }
 }
 
+bool ProbeCalibration::TakeMeasuredPoint(std::int32_t point, double meanResistance,
+                                         double meanVoltage) {
+    if (!Ready || IsSampling() || PointAt(point) == nullptr) {
+        return false;
+    }
+    StartStandard.reset();
+    StorePoint(point, meanResistance, meanVoltage);
+    return true;
+}
+
+bool ProbeCalibration::TakeMeasuredPoint(std::int32_t point, float standard, double meanResistance,
+                                         double meanVoltage) {
+    if (!Ready || IsSampling() || PointAt(point) == nullptr) {
+        return false;
+    }
+    StartStandard = standard;
+    StorePoint(point, meanResistance, meanVoltage);
+    return true;
+}
+
 void ProbeCalibration::FinishPoint() {
     const std::int32_t point = State.Phase;
+    State.Phase = CalibrationState::Idle;
+    StorePoint(point, State.ResistanceSum / State.SampleCount,
+               State.VoltageSum / State.SampleCount);
+    View.ResetProgress();
+}
+
+void ProbeCalibration::StorePoint(std::int32_t point, double meanResistance, double meanVoltage) {
     CalibrationPoint& target = Points[point - 1];
-    const double meanResistance = State.ResistanceSum / State.SampleCount;
-    const double meanVoltage = State.VoltageSum / State.SampleCount;
     target.Temperature = Polynomial.TemperatureAt(static_cast<float>(meanResistance));
     target.Voltage = static_cast<float>(meanVoltage);
     target.Samples = State.SampleCount;
@@ -112,10 +137,7 @@ void ProbeCalibration::FinishPoint() {
         target.Valid = false;
     }
     StartStandard.reset();
-    State.Phase = CalibrationState::Idle;
-
     View.ShowPoint(point, target);
-    View.ResetProgress();
 }
 
 void ProbeCalibration::ClearPoint(std::int32_t point) {

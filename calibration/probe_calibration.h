@@ -55,6 +55,13 @@ class ProbeCalibration {
     // One timer tick: reads one resistance and one voltage sample and counts them when both
     // are good; the 36th counted sample finishes the point. Nothing while idle.
     void TakeSample();
+    // A point whose means were measured elsewhere (a guided calibration that waits for
+    // stability instead of counting samples) goes through the same finish as a sampled one:
+    // temperature from the transmitter's polynomial, the preset buffer at that temperature.
+    // Refused while a point is being sampled or when set-up did not succeed.
+    bool TakeMeasuredPoint(std::int32_t point, double meanResistance, double meanVoltage);
+    bool TakeMeasuredPoint(std::int32_t point, float standard, double meanResistance,
+                           double meanVoltage);
     // Makes point 1 or 2 not valid, also while it is being sampled.
     void ClearPoint(std::int32_t point);
 
@@ -69,6 +76,7 @@ class ProbeCalibration {
 
   private:
     void FinishPoint();
+    void StorePoint(std::int32_t point, double meanResistance, double meanVoltage);
     CalibrationPoint* PointAt(std::int32_t point);
 
     Transmitter& Link;

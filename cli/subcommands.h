@@ -26,6 +26,7 @@ CommandRun DefineSetCommand(CLI::App& command);
 CommandRun DefineHistoryCommand(CLI::App& command);
 CommandRun DefineUndoCommand(CLI::App& command);
 CommandRun DefineCertificateCommand(CLI::App& command);
+CommandRun DefineCalibrateCommand(CLI::App& command);
 
 constexpr Subcommand Subcommands[] = {
     {"ports", "list the serial ports", &DefinePortsCommand},
@@ -39,4 +40,6 @@ constexpr Subcommand Subcommands[] = {
      &DefineHistoryCommand},
     {"undo", "put back the calibration the last record changed", &DefineUndoCommand},
     {"certificate", "a calibration record as a printable HTML page", &DefineCertificateCommand},
+    {"calibrate", "a guided two-point probe calibration that waits for stability",
+     &DefineCalibrateCommand},
 };

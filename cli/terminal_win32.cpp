@@ -1,10 +1,28 @@
 #include <io.h>
 
 #include <cstdio>
+#include <iostream>
 
+#include "cli/stop_signals.h"
 #include "cli/terminal.h"
 
 bool StandardInputIsTerminal() {
     // Nonzero for a character device: the console (or, as on POSIX, a serial line).
     return _isatty(_fileno(stdin)) != 0;
+}
+
+bool StandardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+
+LineRead ReadLineUnlessStopped(std::string& line) {
+    // Ctrl-C ends a console read, so the stop is seen as soon as getline returns.
+    const bool got = static_cast<bool>(std::getline(std::cin, line));
+    if (StopRequested()) {
+        return LineRead::Stopped;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return got ? LineRead::Line : LineRead::End;
 }

@@ -209,6 +209,8 @@ void SimulatorEngine::Reset() {
     Resistance = 109.734657;  // 25 degrees Celsius on a Pt100
     Ph = 7.0;
     Concentration = 1.0;
+    FixedVoltage = std::nan("");
+    Settling = ProbeSettling();
     NoiseAmplitude = 0;
     Random.seed(1);
     Faults.clear();
@@ -307,7 +309,11 @@ bool SimulatorEngine::ApplySet(const std::string& key, const std::string& value,
         return number(Resistance);
     }
     if (key == "ph") {
+        FixedVoltage = std::nan("");
         return number(Ph);
+    }
+    if (key == "voltage") {
+        return number(FixedVoltage);
     }
     if (key == "concentration") {
         return number(Concentration);
@@ -466,7 +472,7 @@ const SimulatorEngine::Verb SimulatorEngine::Verbs[] = {
     {"clear", &SimulatorEngine::ApplyClear},       {"reset", &SimulatorEngine::ApplyReset},
     {"clamp", &SimulatorEngine::ApplyClamp},       {"echo", &SimulatorEngine::ApplyEcho},
     {"delay", &SimulatorEngine::ApplyLineSetting}, {"baud", &SimulatorEngine::ApplyLineSetting},
-    {"pace", &SimulatorEngine::ApplyLineSetting},
+    {"pace", &SimulatorEngine::ApplyLineSetting},  {"settle", &SimulatorEngine::ApplySettle},
 };
 
 bool SimulatorEngine::Apply(const std::string& rawLine, std::string& error) {
@@ -477,14 +483,33 @@ bool SimulatorEngine::Apply(const std::string& rawLine, std::string& error) {
     auto words = Words(line);
     auto equals = line.find('=');
     if (words[0] != "set" && equals != std::string::npos) {
-        return ApplySet(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), error);
+        const bool applied =
+            ApplySet(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), error);
+        FollowTargets();
+        return applied;
     }
+    bool applied = false;
+    bool known = false;
     for (const auto& verb : Verbs) {
         if (words[0] == verb.Name) {
-            return (this->*verb.Apply)(line, words, error);
+            applied = (this->*verb.Apply)(line, words, error);
+            known = true;
         }
     }
-    return UnknownVerb(words, error);
+    if (!known) {
+        return UnknownVerb(words, error);
+    }
+    FollowTargets();
+    return applied;
+}
+
+void SimulatorEngine::FollowTargets() {
+    // A settling probe starts towards a new pH or temperature when the line is applied, not
+    // at the next request.
+    if (Settling.IsActive() && Resistance > 0) {
+        const double t = Temperature();
+        Settling.Follow(Voltage(t), t);
+    }
 }
 
 bool SimulatorEngine::UnknownVerb(const std::vector<std::string>& words, std::string& error) {
@@ -504,6 +529,11 @@ bool SimulatorEngine::ApplySetVerb(const std::string& line, const std::vector<st
     }
     auto rest = line.find(words[1]) + words[1].size();
     return ApplySet(words[1], Trim(line.substr(rest)), error);
+}
+
+bool SimulatorEngine::ApplySettle(const std::string&, const std::vector<std::string>& words,
+                                  std::string& error) {
+    return Settling.Apply(std::vector<std::string>(words.begin() + 1, words.end()), error);
 }
 
 bool SimulatorEngine::ApplyFaultVerb(const std::string&, const std::vector<std::string>& words,
@@ -604,6 +634,9 @@ double SimulatorEngine::Temperature() {
 }
 
 double SimulatorEngine::Voltage(double temperature) {
+    if (!std::isnan(FixedVoltage)) {
+        return FixedVoltage;
+    }
     double slope = StoredFloat(Command::Sensitivity) * (temperature + 273.15) / 298.15;
     double decades = (Store[Command::ProbeKind][0] & 1) != 0 ? std::log10(Concentration) : Ph - 7.0;
     return StoredFloat(Command::Offset) + slope * decades;
@@ -615,13 +648,38 @@ double SimulatorEngine::MeasuredValue(double voltage, double temperature) {
     return (Store[Command::ProbeKind][0] & 1) != 0 ? std::pow(10.0, decades) : 7.0 + decades;
 }
 
+double SimulatorEngine::ResistanceFor(double celsius) const {
+    int degree = std::min<int>(Store[Command::SensorDegree][0], 4);
+    double r = Resistance;
+    // Newton's method: the sensor polynomials are nearly straight over any real range.
+    for (int step = 0; step < 8; ++step) {
+        double t = 0;
+        double slope = 0;
+        for (int i = degree; i >= 0; --i) {
+            slope = slope * r + t;
+            t = t * r + StoredFloat(Command::SensorCoefficients, 4 * static_cast<std::size_t>(i));
+        }
+        if (slope == 0 || !std::isfinite(slope)) {
+            break;
+        }
+        r -= (t - celsius) / slope;
+    }
+    return r;
+}
+
 float SimulatorEngine::LiveValue(std::uint8_t code) {
     double t = Temperature();
     double v = Voltage(t);
+    double r = Resistance;
+    if (Settling.IsActive() && Resistance > 0) {
+        v = Settling.Voltage(v, Random);
+        t = Settling.Temperature(t, Random);
+        r = ResistanceFor(t);
+    }
     switch (code) {
         case Command::ResistanceSample:
         case Command::Resistance:
-            return static_cast<float>(Resistance + Noise(NoiseAmplitude / 10));
+            return static_cast<float>(r + Noise(NoiseAmplitude / 10));
         case Command::Temperature:
             return static_cast<float>(t + Noise(NoiseAmplitude / 100));
         case Command::VoltageSample:

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/probe_settling.h"
+
 class SimulatorEngine {
   public:
     SimulatorEngine();
@@ -86,6 +88,10 @@ class SimulatorEngine {
     // delay, baud and pace: the settings of those names.
     bool ApplyLineSetting(const std::string& line, const std::vector<std::string>& words,
                           std::string& error);
+    void FollowTargets();
+    // settle ...: the probe's first-order response (tools/probe_settling.h).
+    bool ApplySettle(const std::string& line, const std::vector<std::string>& words,
+                     std::string& error);
     bool ApplySet(const std::string& key, const std::string& value, std::string& error);
     bool ApplyFault(const std::vector<std::string>& words, std::string& error);
     // "MS" or "MIN-MAX" into the fault's range of lateness.
@@ -98,6 +104,9 @@ class SimulatorEngine {
     double Temperature();
     double Voltage(double temperature);
     double MeasuredValue(double voltage, double temperature);
+    // The resistance at which the stored polynomial gives this temperature, found from the
+    // set resistance on.
+    double ResistanceFor(double celsius) const;
     float LiveValue(std::uint8_t code);
     void StoreWrite(std::uint8_t code, const std::uint8_t* data, std::size_t n);
     void ApplyFaults(std::uint8_t code, std::vector<std::uint8_t>& reply, bool& silent);
@@ -114,6 +123,9 @@ class SimulatorEngine {
     double Resistance = 0;
     double Ph = 0;
     double Concentration = 0;
+    // A voltage set directly, in place of the one from the pH; NaN when none is.
+    double FixedVoltage = 0;
+    ProbeSettling Settling;
     double NoiseAmplitude = 0;
     std::mt19937 Random;
     std::vector<Fault> Faults;

@@ -17,6 +17,7 @@ constexpr Shortcut Shortcuts[] = {
     {"--baud", "baud "},     {"--noise", "set noise "},
     {"--seed", "set seed "}, {"--clamp", "clamp "},
     {"--echo", "echo "},     {"--exec", ""},
+    {"--settle", "settle "},
 };
 
 }  // namespace
@@ -38,6 +39,7 @@ const char* SimulatorOptions::Usage() {
            "  --seed N          seed of the noise\n"
            "  --clamp 'KEY MIN MAX'   writes of KEY are stored clamped to MIN..MAX\n"
            "  --echo 'KEY VALUE'      the next write of KEY stores and echoes VALUE\n"
+           "  --settle 'tau S noise SIGMA ...'  the probe settles after every change\n"
            "  --exec LINE       any control command\n"
            "  --help            this text\n"
            "See tools/README.md for the settings and control commands.\n";
