@@ -77,6 +77,7 @@ endfunction()
 # here (the test presets name it), so test programs run side by side without sharing a port,
 # a display or a window title.
 function(qx7_add_wine_fixture)
+    # The Windows test presets run as many tests at once ("jobs" in CMakePresets.json).
     set(QX7_WINE_SLOTS 7 CACHE STRING "Wine environments the Windows tests run in side by side")
     # The one folder of the run's Wine environments; every test that runs under Wine names it.
     set(QX7_WINE_DIR "${CMAKE_BINARY_DIR}/wine")
