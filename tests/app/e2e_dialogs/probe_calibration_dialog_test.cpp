@@ -207,6 +207,9 @@ TEST_F(ProbeCalibrationDialogTest, AFailedSetUpLeavesNothingToStartAndOkRefuses)
     for (int id : {Point1.Preset, Point1.Start, Point2.Preset, Point2.Start}) {
         EXPECT_FALSE(Enabled(id)) << "control " << id;
     }
+    // The unanswered request may reach the log after the dialog shows; then nothing more
+    // comes: a timer would have asked again within the 550 ms of a tick.
+    EXPECT_TRUE(Line.WaitForCount(2, 20000));
     Sleep(1200);
     EXPECT_EQ(Line.Codes(), (std::vector<int>{51, 52})) << "no coefficients, and no timer";
 
