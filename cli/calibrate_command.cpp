@@ -60,27 +60,27 @@ struct MeasuredPoint {
     std::vector<PointSample> Trace;
     double AcceptedAfter = 0.0;
     std::size_t HeldCount = 0;
-    double Resistance = 0.0;
-    double Voltage = 0.0;
-    double VoltageSpread = 0.0;  // sample standard deviation over the hold, mV
+    MeasuredMean Mean;
 };
 
 // The means over the hold, which the monitor accepted as one settled reading.
 void AverageHeld(MeasuredPoint& point) {
+    MeasuredMean& mean = point.Mean;
     const std::size_t first = point.Trace.size() - point.HeldCount;
     for (std::size_t i = first; i < point.Trace.size(); ++i) {
-        point.Resistance += point.Trace[i].Resistance;
-        point.Voltage += point.Trace[i].Voltage;
+        mean.Resistance += point.Trace[i].Resistance;
+        mean.Voltage += point.Trace[i].Voltage;
     }
     const double count = static_cast<double>(point.HeldCount);
-    point.Resistance /= count;
-    point.Voltage /= count;
+    mean.Resistance /= count;
+    mean.Voltage /= count;
+    mean.Samples = static_cast<std::int32_t>(point.HeldCount);
     double squares = 0.0;
     for (std::size_t i = first; i < point.Trace.size(); ++i) {
         squares +=
-            (point.Trace[i].Voltage - point.Voltage) * (point.Trace[i].Voltage - point.Voltage);
+            (point.Trace[i].Voltage - mean.Voltage) * (point.Trace[i].Voltage - mean.Voltage);
     }
-    point.VoltageSpread = point.HeldCount > 1 ? std::sqrt(squares / (count - 1.0)) : 0.0;
+    mean.VoltageSpread = point.HeldCount > 1 ? std::sqrt(squares / (count - 1.0)) : 0.0;
 }
 
 const char* const StopMessage = "interrupted; nothing was written to the transmitter";
@@ -373,8 +373,6 @@ json PointJson(const Solution& solution, const CalibrationPoint& point,
 RecordedPoint TracedPoint(const CalibrationPoint& point, const MeasuredPoint& measured,
                           const BufferList& buffers) {
     RecordedPoint recorded = RecordedPointOf(point, buffers);
-    recorded.Samples = static_cast<std::int32_t>(measured.HeldCount);
-    recorded.VoltageSpread = static_cast<float>(measured.VoltageSpread);
     for (const PointSample& sample : measured.Trace) {
         recorded.Trace.Add({static_cast<float>(sample.Seconds), static_cast<float>(sample.Voltage),
                             static_cast<float>(sample.Temperature)});
@@ -454,12 +452,10 @@ int RunCalibrate(CalibrateOptions& options) {
     for (std::int32_t point = 1; point <= 2; ++point) {
         const Solution& solution = solutions[point - 1];
         measured.push_back(guided.Measure(point, solution, calibration.GetPolynomial()));
-        const double resistance = measured.back().Resistance;
-        const double voltage = measured.back().Voltage;
-        const bool taken =
-            solution.BufferIndex >= 0
-                ? calibration.TakeMeasuredPoint(point, resistance, voltage)
-                : calibration.TakeMeasuredPoint(point, solution.Standard, resistance, voltage);
+        const MeasuredMean& mean = measured.back().Mean;
+        const bool taken = solution.BufferIndex >= 0
+                               ? calibration.TakeMeasuredPoint(point, mean)
+                               : calibration.TakeMeasuredPoint(point, solution.Standard, mean);
         const CalibrationPoint& values = calibration.GetPoint(point);
         if (!taken || !values.Valid) {
             throw CommandFailure(ExitCode::Usage, "the point could not be taken");
