@@ -78,43 +78,46 @@ void ProbeCalibration::TakeSample() {
     }
 }
 
-bool ProbeCalibration::TakeMeasuredPoint(std::int32_t point, double meanResistance,
-                                         double meanVoltage) {
+bool ProbeCalibration::TakeMeasuredPoint(std::int32_t point, const MeasuredMean& mean) {
     if (!Ready || IsSampling() || PointAt(point) == nullptr) {
         return false;
     }
     StartStandard.reset();
-    StorePoint(point, meanResistance, meanVoltage);
+    StorePoint(point, mean);
     return true;
 }
 
-bool ProbeCalibration::TakeMeasuredPoint(std::int32_t point, float standard, double meanResistance,
-                                         double meanVoltage) {
+bool ProbeCalibration::TakeMeasuredPoint(std::int32_t point, float standard,
+                                         const MeasuredMean& mean) {
     if (!Ready || IsSampling() || PointAt(point) == nullptr) {
         return false;
     }
     StartStandard = standard;
-    StorePoint(point, meanResistance, meanVoltage);
+    StorePoint(point, mean);
     return true;
 }
 
 void ProbeCalibration::FinishPoint() {
     const std::int32_t point = State.Phase;
     State.Phase = CalibrationState::Idle;
-    StorePoint(point, State.ResistanceSum / State.SampleCount,
-               State.VoltageSum / State.SampleCount);
+    MeasuredMean mean;
+    mean.Resistance = State.ResistanceSum / State.SampleCount;
+    mean.Voltage = State.VoltageSum / State.SampleCount;
+    mean.Samples = State.SampleCount;
+    // The sample standard deviation; rounding can leave a tiny negative sum of squares.
+    const double squares = State.VoltageSquareSum - mean.Voltage * State.VoltageSum;
+    mean.VoltageSpread = std::sqrt(std::max(0.0, squares) / (State.SampleCount - 1));
+    StorePoint(point, mean);
     View.ResetProgress();
 }
 
-void ProbeCalibration::StorePoint(std::int32_t point, double meanResistance, double meanVoltage) {
+void ProbeCalibration::StorePoint(std::int32_t point, const MeasuredMean& mean) {
     CalibrationPoint& target = Points[point - 1];
-    target.Temperature = Polynomial.TemperatureAt(static_cast<float>(meanResistance));
-    target.Voltage = static_cast<float>(meanVoltage);
-    target.Samples = State.SampleCount;
-    // The sample standard deviation; rounding can leave a tiny negative sum of squares.
-    const double squares = State.VoltageSquareSum - meanVoltage * State.VoltageSum;
-    target.VoltageSpread =
-        static_cast<float>(std::sqrt(std::max(0.0, squares) / (State.SampleCount - 1)));
+    target.Temperature = Polynomial.TemperatureAt(static_cast<float>(mean.Resistance));
+    target.Voltage = static_cast<float>(mean.Voltage);
+    // A measured point's own, not what the last sampled point left behind.
+    target.Samples = mean.Samples;
+    target.VoltageSpread = static_cast<float>(mean.VoltageSpread);
 
     bool usePreset = false;
     std::int32_t presetIndex = -1;

@@ -15,6 +15,14 @@
 #include "link/transmitter.h"
 
 // Which of the three writes of a calibration the transmitter acknowledged.
+// A point's means over the samples it was taken from, as a guided calibration measures them.
+struct MeasuredMean {
+    double Resistance = 0.0;
+    double Voltage = 0.0;  // mV
+    std::int32_t Samples = 0;
+    double VoltageSpread = 0.0;  // sample standard deviation, mV
+};
+
 struct CalibrationWrites {
     bool Offset = false;
     bool Slope = false;
@@ -59,9 +67,8 @@ class ProbeCalibration {
     // stability instead of counting samples) goes through the same finish as a sampled one:
     // temperature from the transmitter's polynomial, the preset buffer at that temperature.
     // Refused while a point is being sampled or when set-up did not succeed.
-    bool TakeMeasuredPoint(std::int32_t point, double meanResistance, double meanVoltage);
-    bool TakeMeasuredPoint(std::int32_t point, float standard, double meanResistance,
-                           double meanVoltage);
+    bool TakeMeasuredPoint(std::int32_t point, const MeasuredMean& mean);
+    bool TakeMeasuredPoint(std::int32_t point, float standard, const MeasuredMean& mean);
     // Makes point 1 or 2 not valid, also while it is being sampled.
     void ClearPoint(std::int32_t point);
 
@@ -76,7 +83,7 @@ class ProbeCalibration {
 
   private:
     void FinishPoint();
-    void StorePoint(std::int32_t point, double meanResistance, double meanVoltage);
+    void StorePoint(std::int32_t point, const MeasuredMean& mean);
     CalibrationPoint* PointAt(std::int32_t point);
 
     Transmitter& Link;

@@ -1,6 +1,6 @@
 // qx7ctl calibrate: a two-point probe calibration that waits for each point to be stable and
 // says why it is still waiting, then writes what the window program's calibration rules
-// compute from it.
+// compute from it and keeps a record with every sample it waited on.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,23 +9,27 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "calibration/buffer_check.h"
 #include "calibration/buffer_list.h"
 #include "calibration/probe_calibration.h"
+#include "calibration/probe_kind.h"
 #include "calibration/stability_monitor.h"
 #include "cli/command_failure.h"
 #include "cli/link_options.h"
 #include "cli/owned_sensor_list.h"
 #include "cli/probe_judgement.h"
 #include "cli/read_retry.h"
+#include "cli/record_keeping.h"
 #include "cli/scaled_clock.h"
 #include "cli/stop_signals.h"
 #include "cli/subcommands.h"
 #include "cli/terminal.h"
 #include "cli/transmitter_settings.h"
 #include "cli/value_text.h"
+#include "records/recorded_point.h"
 
 using nlohmann::json;
 
@@ -36,7 +40,7 @@ struct CalibrateOptions {
     std::string Buffers = "7.01,4.01";
     std::string Stability = "normal";
     double TimeoutSeconds = 300.0;
-    std::string Operator;
+    RecordOptions Records;
     bool Yes = false;
     bool Json = false;
     double TimeScale = 1.0;
@@ -50,12 +54,34 @@ struct Solution {
     float Standard = 0.0f;
 };
 
-// Every sample from immersion to acceptance; the last HeldCount of them held the limits.
+// Every sample from immersion to acceptance; the last HeldCount of them held the limits, and
+// the point is their mean.
 struct MeasuredPoint {
     std::vector<PointSample> Trace;
     double AcceptedAfter = 0.0;
     std::size_t HeldCount = 0;
+    MeasuredMean Mean;
 };
+
+// The means over the hold, which the monitor accepted as one settled reading.
+void AverageHeld(MeasuredPoint& point) {
+    MeasuredMean& mean = point.Mean;
+    const std::size_t first = point.Trace.size() - point.HeldCount;
+    for (std::size_t i = first; i < point.Trace.size(); ++i) {
+        mean.Resistance += point.Trace[i].Resistance;
+        mean.Voltage += point.Trace[i].Voltage;
+    }
+    const double count = static_cast<double>(point.HeldCount);
+    mean.Resistance /= count;
+    mean.Voltage /= count;
+    mean.Samples = static_cast<std::int32_t>(point.HeldCount);
+    double squares = 0.0;
+    for (std::size_t i = first; i < point.Trace.size(); ++i) {
+        squares +=
+            (point.Trace[i].Voltage - mean.Voltage) * (point.Trace[i].Voltage - mean.Voltage);
+    }
+    mean.VoltageSpread = point.HeldCount > 1 ? std::sqrt(squares / (count - 1.0)) : 0.0;
+}
 
 const char* const StopMessage = "interrupted; nothing was written to the transmitter";
 
@@ -224,6 +250,7 @@ class GuidedCalibration {
                     measured.Trace = monitor.Samples();
                     measured.HeldCount = monitor.HeldSamples().size();
                     measured.AcceptedAfter = seconds;
+                    AverageHeld(measured);
                     return measured;
                 }
             }
@@ -343,6 +370,36 @@ json PointJson(const Solution& solution, const CalibrationPoint& point,
             {"trace", trace}};
 }
 
+RecordedPoint TracedPoint(const CalibrationPoint& point, const MeasuredPoint& measured,
+                          const BufferList& buffers) {
+    RecordedPoint recorded = RecordedPointOf(point, buffers);
+    for (const PointSample& sample : measured.Trace) {
+        recorded.Trace.Add({static_cast<float>(sample.Seconds), static_cast<float>(sample.Voltage),
+                            static_cast<float>(sample.Temperature)});
+    }
+    return recorded;
+}
+
+// What went out and what the transmitter holds afterwards, whether or not all of it went.
+bool KeepCalibrationRecord(CalibrationRecord record, const CalibrationWrites& writes,
+                           const CalibrationResult& result, TransmitterLink& link,
+                           const RecordOptions& options) {
+    const struct {
+        bool Written;
+        const char* Name;
+    } parts[] = {{writes.Offset, "offset"}, {writes.Slope, "slope"}, {writes.Date, "date"}};
+    for (const auto& part : parts) {
+        if (!part.Written) {
+            record.AddFailedWrite(part.Name);
+        }
+    }
+    record.Outcome =
+        record.FailedWriteCount == 0 ? RecordOutcome::Written : RecordOutcome::WriteFailed;
+    record.Judgement = RateProbe(ProbeKindPh, result.Offset, result.Slope, RatingLimits{});
+    record.AsLeft = ReadCalibrationValues(link);
+    return KeepRecord(record, options);
+}
+
 void Verify(TransmitterLink& link, int retries, const CalibrationResult& result,
             const CommandLineView& view) {
     float offset = NAN;
@@ -380,6 +437,7 @@ int RunCalibrate(CalibrateOptions& options) {
         throw CommandFailure(ExitCode::Usage,
                              "the transmitter holds an ISE probe; calibrate takes pH buffers");
     }
+    const TransmitterFacts facts = ReadFacts(link, "QX7");
 
     CommandLineView view(solutions);
     const LocalDate clock;
@@ -394,20 +452,10 @@ int RunCalibrate(CalibrateOptions& options) {
     for (std::int32_t point = 1; point <= 2; ++point) {
         const Solution& solution = solutions[point - 1];
         measured.push_back(guided.Measure(point, solution, calibration.GetPolynomial()));
-        double resistance = 0.0;
-        double voltage = 0.0;
-        const std::vector<PointSample>& trace = measured.back().Trace;
-        const std::size_t held = measured.back().HeldCount;
-        for (std::size_t i = trace.size() - held; i < trace.size(); ++i) {
-            resistance += trace[i].Resistance;
-            voltage += trace[i].Voltage;
-        }
-        resistance /= static_cast<double>(held);
-        voltage /= static_cast<double>(held);
-        const bool taken =
-            solution.BufferIndex >= 0
-                ? calibration.TakeMeasuredPoint(point, resistance, voltage)
-                : calibration.TakeMeasuredPoint(point, solution.Standard, resistance, voltage);
+        const MeasuredMean& mean = measured.back().Mean;
+        const bool taken = solution.BufferIndex >= 0
+                               ? calibration.TakeMeasuredPoint(point, mean)
+                               : calibration.TakeMeasuredPoint(point, solution.Standard, mean);
         const CalibrationPoint& values = calibration.GetPoint(point);
         if (!taken || !values.Valid) {
             throw CommandFailure(ExitCode::Usage, "the point could not be taken");
@@ -440,7 +488,7 @@ int RunCalibrate(CalibrateOptions& options) {
     left.Sensitivity = result.Slope;
     left.CalibrationDate = result.Date.Word();
     const CalendarDay today = clock.Today();
-    json report = {{"operator", options.Operator},
+    json report = {{"operator", options.Records.Operator},
                    {"stability", options.Stability},
                    {"points", json::array()},
                    {"as_found",
@@ -474,7 +522,16 @@ int RunCalibrate(CalibrateOptions& options) {
     }
     CheckStop();
     // From here the three writes go out together: a stop now would leave half a calibration.
-    calibration.WriteCalibration(result);
+    const CalibrationWrites writes = calibration.WriteCalibration(result);
+    CalibrationRecord record;
+    record.Event = RecordEvent::Calibration;
+    record.Device = facts.Device;
+    record.AsFound = facts.Calibration;
+    for (std::int32_t point = 1; point <= 2; ++point) {
+        record.AddPoint(TracedPoint(calibration.GetPoint(point), measured[point - 1], *buffers));
+    }
+    const bool kept =
+        KeepCalibrationRecord(std::move(record), writes, result, link, options.Records);
     Verify(link, options.Link.Retries, result, view);
     report["written"] = true;
     if (options.Json) {
@@ -483,6 +540,9 @@ int RunCalibrate(CalibrateOptions& options) {
     std::cerr << "written and read back: offset " << FloatText(result.Offset) << " mV, slope "
               << FloatText(result.Slope) << " mV/pH, date "
               << DateText(result.Date.Word()).value_or("none") << std::endl;
+    if (!kept && StopExitCode() == ExitCode::Success) {
+        return ExitCode::RecordNotKept;
+    }
     return StopExitCode();
 }
 
@@ -521,7 +581,7 @@ CommandRun DefineCalibrateCommand(CLI::App& command) {
         .add_option("--timeout", options->TimeoutSeconds,
                     "seconds per point without stability before giving up (default 300)")
         ->check(CLI::Validator(TimeoutProblem, "SECONDS"));
-    command.add_option("--operator", options->Operator, "who calibrates, for the report");
+    AddRecordOptions(command, options->Records);
     command.add_flag("--yes", options->Yes, "write the result without asking");
     command.add_flag("--json", options->Json,
                      "print the points with their raw traces and the result as JSON");

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "calibration/probe_rating.h"
+#include "records/point_trace.h"
 #include "records/text.h"
 
 // The probe's calibration as a transmitter held it; what could not be read or written is none.
@@ -32,6 +33,9 @@ struct RecordedPoint {
     float Voltage = 0.0f;  // mean, mV
     std::int32_t Samples = 0;
     float VoltageSpread = 0.0f;  // standard deviation of the samples, mV
+    // Every sample from immersion to acceptance, where the tool watched the probe settle;
+    // empty where it took a fixed number of samples.
+    PointTrace Trace;
 };
 
 enum class RecordEvent { Calibration, ProbeKindReset, Restore, Set, Undo };

@@ -146,6 +146,27 @@ void JsonWriter::Fixed(double value, int decimals) {
     Out.Append(text);
 }
 
+void JsonWriter::Rounded(double value, int decimals) {
+    if (!std::isfinite(value)) {
+        Null();
+        return;
+    }
+    Separate();
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    if (std::strchr(text, '.') != nullptr) {
+        char* end = text + std::strlen(text);
+        while (end[-1] == '0') {
+            *--end = '\0';
+        }
+        if (end[-1] == '.') {
+            *--end = '\0';
+        }
+    }
+    // A value that rounds to zero from below is zero, not "-0".
+    Out.Append(std::strcmp(text, "-0") == 0 ? "0" : text);
+}
+
 void JsonWriter::Integer(std::int64_t value) {
     Separate();
     char text[32];

@@ -26,6 +26,9 @@ class JsonWriter {
     void Float(float value);
     // Fixed decimals, for derived values such as percentages; null when not finite.
     void Fixed(double value, int decimals);
+    // Rounded to at most that many decimals and written without trailing zeros (25.1, not
+    // 25.100), for long series of measured values; null when not finite.
+    void Rounded(double value, int decimals);
     void Integer(std::int64_t value);
     void Bool(bool value);
     void Null();

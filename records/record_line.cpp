@@ -84,6 +84,21 @@ void WriteDevice(JsonWriter& json, const RecordedDevice& device) {
     json.EndObject();
 }
 
+// [seconds, mV, degrees] per sample, rounded to what the transmitter resolves (its voltage is
+// shown to 0.001 mV), to keep a 300-sample point to a few kilobytes.
+void WriteTrace(JsonWriter& json, const PointTrace& trace) {
+    json.Key("trace");
+    json.BeginArray();
+    for (std::size_t i = 0; i < trace.Size(); ++i) {
+        json.BeginArray();
+        json.Rounded(trace[i].Seconds, 1);
+        json.Rounded(trace[i].Voltage, 3);
+        json.Rounded(trace[i].Temperature, 2);
+        json.EndArray();
+    }
+    json.EndArray();
+}
+
 void WritePoints(JsonWriter& json, const CalibrationRecord& record) {
     json.Key("points");
     json.BeginArray();
@@ -106,6 +121,10 @@ void WritePoints(JsonWriter& json, const CalibrationRecord& record) {
         json.Integer(point.Samples);
         json.Key("spread_mv");
         json.Float(point.VoltageSpread);
+        // Left out when empty, so that a record without one reads as it always has.
+        if (!point.Trace.Empty()) {
+            WriteTrace(json, point.Trace);
+        }
         json.EndObject();
     }
     json.EndArray();

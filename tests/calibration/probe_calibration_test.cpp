@@ -412,27 +412,31 @@ TEST_F(ProbeCalibrationTest, AMeasuredPointIsFinishedExactlyAsASampledOneWithThe
     TicksToFinish();
     const CalibrationPoint sampled = Calibration.GetPoint(1);
 
-    ASSERT_TRUE(Calibration.TakeMeasuredPoint(2, 109.734657, 3.2));
-    ASSERT_TRUE(Calibration.TakeMeasuredPoint(1, 109.734657, 3.2));
+    const MeasuredMean mean{109.734657, 3.2, 20, 0.05};
+    ASSERT_TRUE(Calibration.TakeMeasuredPoint(2, mean));
+    ASSERT_TRUE(Calibration.TakeMeasuredPoint(1, mean));
     const CalibrationPoint& measured = Calibration.GetPoint(1);
     EXPECT_TRUE(measured.Valid);
     EXPECT_EQ(measured.Temperature, sampled.Temperature);
     EXPECT_EQ(measured.Voltage, sampled.Voltage);
     EXPECT_EQ(measured.Standard, sampled.Standard);
     EXPECT_TRUE(measured.UsePreset);
+    // Its own count and spread, not those the sampled point left behind.
+    EXPECT_EQ(measured.Samples, 20);
+    EXPECT_EQ(measured.VoltageSpread, 0.05f);
     // Point 2 has no preset: without a standard it is not valid; with one it is.
     EXPECT_FALSE(Calibration.GetPoint(2).Valid);
-    ASSERT_TRUE(Calibration.TakeMeasuredPoint(2, 7.0f, 109.734657, 173.8));
+    ASSERT_TRUE(Calibration.TakeMeasuredPoint(2, 7.0f, {109.734657, 173.8, 20, 0.05}));
     EXPECT_TRUE(Calibration.GetPoint(2).Valid);
     EXPECT_EQ(Calibration.GetPoint(2).Standard, 7.0f);
     // Nothing reads the transmitter, and nothing is taken while a point is being sampled.
     Device.Log.clear();
     ASSERT_TRUE(Calibration.StartPoint(1));
-    EXPECT_FALSE(Calibration.TakeMeasuredPoint(2, 7.0f, 109.734657, 3.2));
+    EXPECT_FALSE(Calibration.TakeMeasuredPoint(2, 7.0f, mean));
     EXPECT_TRUE(Device.Log.empty());
 }
 
 TEST_F(ProbeCalibrationTest, AMeasuredPointNeedsASuccessfulSetup) {
-    EXPECT_FALSE(Calibration.TakeMeasuredPoint(1, 4.0f, 109.734657, 3.2));
+    EXPECT_FALSE(Calibration.TakeMeasuredPoint(1, 4.0f, {109.734657, 3.2, 20, 0.05}));
     EXPECT_FALSE(Calibration.GetPoint(1).Valid);
 }

@@ -1,7 +1,7 @@
 // qx7ctl calibrate against a simulated probe that settles with a time constant of 8 s, on a
 // clock both run 40 times faster: the answers come through a pipe as from a script, or
-// through a pseudo-terminal as from a person; judged by the output, the exit code and the
-// writes the simulator received.
+// through a pseudo-terminal as from a person; judged by the output, the exit code, the
+// writes the simulator received and the calibration record kept.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -22,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "records/chain_check.h"
+#include "records/sha256.h"
 #include "tests/support/program_command.h"
 #include "tests/support/simulator_process.h"
 
@@ -38,6 +41,17 @@ constexpr double TrueSlope = -56.8;
 constexpr double TrueOffset = 4.0;
 const std::string InPh7 = "4";
 const std::string InPh401 = std::to_string(TrueOffset + TrueSlope * (4.0096 - 7.0));
+
+// Whether this build can chain records: the emulated 32-bit build has no SHA-256, and its
+// calibrations end with the exit code of a record not kept.
+bool RecordsAvailable() {
+    char hex[Sha256TextSize];
+    return Sha256Hex("", 0, hex);
+}
+
+int WrittenAndRecorded() {
+    return RecordsAvailable() ? 0 : 5;
+}
 
 std::vector<std::string> SettlingProbe(const std::string& settle) {
     return {"--set", "voltage=" + InPh7, "--settle", settle + " scale " + Scale};
@@ -83,7 +97,7 @@ class Calibration {
         words.push_back("calibrate");
         words.push_back(simulator.DevicePath());
         words.insert(words.end(), args.begin(), args.end());
-        words.insert(words.end(), {"--time-scale", Scale});
+        words.insert(words.end(), {"--time-scale", Scale, "--records", Dir + "/records"});
         std::vector<char*> argv;
         for (std::string& word : words) {
             argv.push_back(word.data());
@@ -109,6 +123,8 @@ class Calibration {
     }
 
     std::string Err() const { return ReadText(Dir + "/ctl.err"); }
+    // The simulated transmitter's calibration log; empty when none was kept.
+    std::string Log() const { return ReadText(Dir + "/records/70412.jsonl"); }
     std::string Out() const { return ReadText(Dir + "/ctl.out"); }
     void Interrupt() const { kill(Pid, SIGINT); }
     int Finish() {
@@ -194,7 +210,7 @@ TEST(CalibrateTest, ATerminalSessionCalibratesASettlingProbeToWithinATenthOfTheT
     // Nothing is written before the answer.
     EXPECT_TRUE(WrittenCodes(simulator).empty());
     press("y\r");
-    EXPECT_EQ(run.Finish(), 0) << text();
+    EXPECT_EQ(run.Finish(), WrittenAndRecorded()) << text();
     reader.join();
     close(master);
 
@@ -239,6 +255,7 @@ TEST(CalibrateTest, AProbeThatDriftsForEverTimesOutWithTheReasonAndNothingIsWrit
     EXPECT_NE(err.find("waiting: drift "), std::string::npos) << err;
     EXPECT_EQ(err.find('\r'), std::string::npos);
     EXPECT_TRUE(WrittenCodes(simulator).empty());
+    EXPECT_TRUE(run.Log().empty()) << run.Log();
 
     // A transmitter that gives no sample at all is a communication failure, not a drift.
     std::vector<std::string> silent = SettlingProbe("tau 0");
@@ -253,6 +270,7 @@ TEST(CalibrateTest, AProbeThatDriftsForEverTimesOutWithTheReasonAndNothingIsWrit
               std::string::npos)
         << none.Err();
     EXPECT_TRUE(WrittenCodes(mute).empty());
+    EXPECT_TRUE(none.Log().empty()) << none.Log();
 }
 
 TEST(CalibrateTest, TheBufferCheckAsksWhenPh7IsPresentedAsPh401AndNoWritesNothing) {
@@ -276,6 +294,7 @@ TEST(CalibrateTest, TheBufferCheckAsksWhenPh7IsPresentedAsPh401AndNoWritesNothin
         << err;
     EXPECT_NE(err.find("nothing was written to the transmitter"), std::string::npos) << err;
     EXPECT_TRUE(WrittenCodes(simulator).empty());
+    EXPECT_TRUE(run.Log().empty()) << run.Log();
 }
 
 TEST(CalibrateTest, CtrlCDuringTheSecondPointWritesNothingAndExits130) {
@@ -298,9 +317,10 @@ TEST(CalibrateTest, CtrlCDuringTheSecondPointWritesNothingAndExits130) {
         << err();
     EXPECT_TRUE(run.Out().empty());
     EXPECT_TRUE(WrittenCodes(simulator).empty());
+    EXPECT_TRUE(run.Log().empty()) << run.Log();
 }
 
-TEST(CalibrateTest, AScriptGetsThePointsWithTheirRawTracesAndTheWrittenResult) {
+TEST(CalibrateTest, AScriptGetsThePointsWithTheirRawTracesAndTheWrittenResultAndARecordOfBoth) {
     SimulatorProcess simulator(SettlingProbe("tau 8 noise 0.1"));
     ASSERT_TRUE(simulator.IsRunning());
     Pipe answers;
@@ -315,7 +335,7 @@ TEST(CalibrateTest, AScriptGetsThePointsWithTheirRawTracesAndTheWrittenResult) {
     ASSERT_TRUE(simulator.Control("set voltage " + InPh401));
     answers.Say("");
     answers.Close();
-    ASSERT_EQ(run.Finish(), 0) << run.Err();
+    ASSERT_EQ(run.Finish(), WrittenAndRecorded()) << run.Err();
     const json report = json::parse(run.Out());
     EXPECT_EQ(report["operator"], "J. Novák");
     EXPECT_EQ(report["written"], true);
@@ -343,4 +363,59 @@ TEST(CalibrateTest, AScriptGetsThePointsWithTheirRawTracesAndTheWrittenResult) {
     EXPECT_NEAR(report["as_left"]["offset"].get<double>(), TrueOffset, 0.3);
     EXPECT_NEAR(report["as_left"]["sensitivity"].get<double>(), TrueSlope, 0.1);
     EXPECT_EQ(report["as_found"]["sensitivity"], -59.16);
+
+    if (!RecordsAvailable()) {
+        return;
+    }
+    // The record: one line, chained as the first of the log, with every sample of both points
+    // as --json gave them.
+    const std::string log = run.Log();
+    EXPECT_EQ(CheckChain(log.data(), log.size()).Fault, ChainFault::None);
+    ASSERT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    const json record = json::parse(log);
+    EXPECT_EQ(record["event"], "calibration");
+    EXPECT_EQ(record["operator"], "J. Novák");
+    EXPECT_EQ(record["device"]["serial_number"], 70412);
+    EXPECT_EQ(record["outcome"]["result"], "written");
+    EXPECT_EQ(record["as_found"]["slope_mv"], -59.16);
+    EXPECT_EQ(record["as_left"]["offset_mv"], report["as_left"]["offset"]);
+    EXPECT_EQ(record["as_left"]["slope_mv"], report["as_left"]["sensitivity"]);
+    EXPECT_EQ(record["judgement"]["overall"], "good");
+    ASSERT_EQ(record["points"].size(), 2u);
+    EXPECT_EQ(record["points"][0]["buffer"], nullptr);
+    EXPECT_EQ(record["points"][1]["buffer"], "pH 4.01");
+    const double settled[] = {std::stod(InPh7), std::stod(InPh401)};
+    for (std::size_t p = 0; p < 2; ++p) {
+        const json& kept = record["points"][p];
+        const json& shown = report["points"][p];
+        EXPECT_EQ(kept["samples"], shown["averaged_samples"]);
+        EXPECT_NEAR(kept["voltage_mv"].get<double>(), shown["voltage"].get<double>(), 1e-4);
+        // The spread over the hold of a settled probe with 0.1 mV of noise.
+        EXPECT_GT(kept["spread_mv"].get<double>(), 0.0);
+        EXPECT_LT(kept["spread_mv"].get<double>(), 0.5);
+        const json& trace = kept["trace"];
+        ASSERT_EQ(trace.size(), shown["trace"].size()) << "point " << p + 1;
+        for (std::size_t i = 0; i < trace.size(); ++i) {
+            const json& sample = trace[i];
+            const json& same = shown["trace"][i];
+            ASSERT_EQ(sample.size(), 3u);
+            EXPECT_NEAR(sample[0].get<double>(), same[0].get<double>(), 0.051);
+            EXPECT_NEAR(sample[1].get<double>(), same[1].get<double>(), 0.00051);
+            EXPECT_NEAR(sample[2].get<double>(), same[2].get<double>(), 0.0051);
+            // One a second at most: sample i waited for second i of the point.
+            EXPECT_GE(sample[0].get<double>(), static_cast<double>(i) - 0.05) << "sample " << i;
+            // The simulator's probe in the buffer: its temperature holds, and its voltage
+            // moves from the last buffer's towards this one's, within six sigma of the noise.
+            EXPECT_NEAR(sample[2].get<double>(), 25.0, 0.05);
+            const double low = std::min(settled[0], settled[1]) - 0.6;
+            const double high = std::max(settled[0], settled[1]) + 0.6;
+            EXPECT_GE(sample[1].get<double>(), low);
+            EXPECT_LE(sample[1].get<double>(), high);
+        }
+        EXPECT_NEAR(trace.back()[1].get<double>(), settled[p], 0.5);
+    }
+    // The first point's probe was in its solution from the start.
+    for (const json& sample : record["points"][0]["trace"]) {
+        EXPECT_NEAR(sample[1].get<double>(), settled[0], 0.6);
+    }
 }

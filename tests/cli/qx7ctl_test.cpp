@@ -830,8 +830,14 @@ class RecordsTest : public CtlTest {
         record.Event = RecordEvent::Calibration;
         record.AsFound = {0, foundOffset, foundSlope, foundDate};
         record.AsLeft = {0, offset, slope, date};
-        record.AddPoint({"pH 6.86", 25.0f, 6.865f, offset, 36, 0.1f});
-        record.AddPoint({"pH 4.01", 25.0f, 4.0096f, offset - 2.855f * slope, 36, 0.2f});
+        record.AddPoint({"pH 6.86", 25.0f, 6.865f, offset, 36, 0.1f, {}});
+        // The second point as calibrate keeps it, with the samples it waited on, which
+        // history, undo and certificate read past.
+        RecordedPoint second{"pH 4.01", 25.0f, 4.0096f, offset - 2.855f * slope, 20, 0.2f, {}};
+        for (int s = 0; s < 120; ++s) {
+            second.Trace.Add({static_cast<float>(s), second.Voltage, 25.0f});
+        }
+        record.AddPoint(second);
         record.Judgement = RateProbe(0, offset, slope, RatingLimits{});
         return record;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "calibration/buffer_list.h"
@@ -20,8 +21,8 @@ CalibrationRecord ACalibration() {
     record.Device = {"QX7", 0x0103, 70412};
     record.AsFound = {ProbeKindPh, 14.5f, -52.3f, 0x20260610u};
     record.AsLeft = {ProbeKindPh, -3.25f, -57.8f, 0x20260630u};
-    record.AddPoint({"pH 6.86", 25.0f, 6.865f, 8.3f, 36, 0.12f});
-    record.AddPoint({nullptr, 24.5f, 4.0f, 174.0f, 36, 0.25f});
+    record.AddPoint({"pH 6.86", 25.0f, 6.865f, 8.3f, 36, 0.12f, {}});
+    record.AddPoint({nullptr, 24.5f, 4.0f, 174.0f, 36, 0.25f, {}});
     record.Judgement = RateProbe(ProbeKindPh, -3.25f, -57.8f, RatingLimits{});
     return record;
 }
@@ -70,6 +71,23 @@ TEST(RecordLine, WhatWasNotKnownIsNullAndARefusalSaysWhy) {
                         "more than 25 mV apart\",\"failed_writes\":[\"slope\"]}"),
               std::string::npos)
         << line;
+}
+
+TEST(RecordLine, APointsTraceFollowsItsFiguresRoundedToWhatTheTransmitterResolves) {
+    CalibrationRecord record;
+    RecordedPoint point;
+    point.Trace.Add({0.0f, 4.0123456f, 25.0f});
+    point.Trace.Add({1.04f, -0.0001f, 24.996f});
+    point.Trace.Add({2.26f, NAN, 24.5f});
+    record.AddPoint(point);
+    record.AddPoint({"pH 4.01", 25.0f, 4.0096f, 174.0f, 36, 0.25f, {}});
+    const std::string line = RecordLine(record, 1, FirstLinePrevious).Data();
+    EXPECT_NE(line.find("\"spread_mv\":0,\"trace\":[[0,4.012,25],[1,0,25],[2.3,null,24.5]]},"
+                        "{\"buffer\":\"pH 4.01\""),
+              std::string::npos)
+        << line;
+    // A point without samples has no trace at all.
+    EXPECT_EQ(line.find("\"trace\"", line.find("pH 4.01")), std::string::npos) << line;
 }
 
 TEST(RecordLine, TheChainPrefixReadsBackAndAnythingElseIsRefused) {

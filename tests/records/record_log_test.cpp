@@ -217,4 +217,47 @@ TEST_F(RecordLogTest, AnInsertedLineIsNamedWhetherOrNotItsChainFieldsWereForged)
     EXPECT_EQ(report.Line, 1u);
 }
 
+TEST_F(RecordLogTest, ATraceIsChainedWithItsRecordAndALogFromBeforeTracesStillChecks) {
+    // A line as the tool wrote it before points kept their traces.
+    const std::string old =
+        "{\"seq\":1,\"prev_sha256\":\"" + std::string(FirstLinePrevious) +
+        "\",\"time\":\"2026-06-30T08:15:02Z\",\"tool\":{\"program\":\"qx7config\","
+        "\"version\":\"1.0.0\"},\"operator\":\"novak\",\"device\":{\"identity\":\"QX7\","
+        "\"firmware\":\"1.03\",\"serial_number\":70412},\"event\":\"calibration\","
+        "\"as_found\":{\"probe_kind\":\"pH\",\"offset_mv\":14.5,\"slope_mv\":-52.3,"
+        "\"calibration_date\":\"2026-06-10\"},\"as_left\":{\"probe_kind\":\"pH\","
+        "\"offset_mv\":-3.25,\"slope_mv\":-57.8,\"calibration_date\":\"2026-06-30\"},"
+        "\"points\":[{\"buffer\":\"pH 6.86\",\"temperature_c\":25,\"standard\":6.865,"
+        "\"voltage_mv\":8.3,\"samples\":36,\"spread_mv\":0.12}],\"judgement\":null,"
+        "\"outcome\":{\"result\":\"written\",\"reason\":null,\"failed_writes\":[]}}";
+    fs::create_directories(Folder);
+    std::ofstream(RecordLog(Folder.c_str()).PathOf(70412).Data(), std::ios::binary) << old << '\n';
+
+    CalibrationRecord traced = Record(2.0f);
+    RecordedPoint point;
+    point.Voltage = 173.9f;
+    for (int second = 0; second < 300; ++second) {
+        point.Trace.Add(
+            {static_cast<float>(second), 173.9f - 0.5f * static_cast<float>(second % 3), 25.0f});
+    }
+    traced.AddPoint(point);
+    const RecordLog log(Folder.c_str());
+    ASSERT_TRUE(log.Append(traced));
+    ASSERT_TRUE(log.Append(Record(3.0f)));
+    std::vector<std::string> lines = SplitLines(FileText());
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], old);
+    EXPECT_EQ(Check(lines).Fault, ChainFault::None);
+    // 300 samples stay a few kilobytes.
+    EXPECT_LT(lines[1].size(), 300u * 20u);
+
+    // One sample's voltage changed by a tenth of a millivolt.
+    const std::size_t at = lines[1].find("[150,173.9,25]");
+    ASSERT_NE(at, std::string::npos) << lines[1];
+    lines[1].replace(at, 14, "[150,173.8,25]");
+    const ChainReport report = Check(lines);
+    EXPECT_EQ(report.Fault, ChainFault::Changed);
+    EXPECT_EQ(report.Line, 2u);
+}
+
 }  // namespace
