@@ -10,10 +10,12 @@ constexpr double NernstSlope = -59.16;
 enum class RatingLevel { Good, Check, Replace };
 const char* RatingLevelName(RatingLevel level);
 
+// Common pH practice. qx7ctl's judgement starts from the same numbers, so a record, its
+// certificate and info never rate one calibration differently.
 struct RatingLimits {
-    double SlopeGoodMin = 90.0;    // % of the Nernst slope
-    double SlopeGoodMax = 105.0;   // %
-    double SlopeCheckMin = 80.0;   // %
+    double SlopeGoodMin = 95.0;    // % of the Nernst slope
+    double SlopeGoodMax = 103.0;   // %
+    double SlopeCheckMin = 85.0;   // %
     double SlopeCheckMax = 110.0;  // %
     double OffsetGood = 30.0;      // mV from 0 at pH 7
     double OffsetCheck = 60.0;     // mV

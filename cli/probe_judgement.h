@@ -9,19 +9,20 @@
 #include <string>
 
 #include "calibration/local_date.h"
+#include "calibration/probe_rating.h"
 #include "cli/transmitter_settings.h"
 
 // The Nernst slope of a pH electrode at 25 degrees Celsius, in mV per pH.
 constexpr double TheoreticalSlope = -59.16;
 
-// The limits of the rating, defaulting to common pH practice.
+// The limits of the rating, defaulting to those a calibration record is rated with.
 struct JudgementLimits {
-    double SlopeGoodMin = 95.0;
-    double SlopeGoodMax = 103.0;
-    double SlopeCheckMin = 85.0;
-    double SlopeCheckMax = 110.0;
-    double OffsetGood = 30.0;
-    double OffsetCheck = 60.0;
+    double SlopeGoodMin = RatingLimits{}.SlopeGoodMin;
+    double SlopeGoodMax = RatingLimits{}.SlopeGoodMax;
+    double SlopeCheckMin = RatingLimits{}.SlopeCheckMin;
+    double SlopeCheckMax = RatingLimits{}.SlopeCheckMax;
+    double OffsetGood = RatingLimits{}.OffsetGood;
+    double OffsetCheck = RatingLimits{}.OffsetCheck;
     double ZeroPointGood = 0.5;
     double ZeroPointCheck = 1.0;
     double AgeGood = 30.0;

@@ -24,6 +24,15 @@ TEST(ProbeRating, SlopeAndZeroPointAreRatedAgainstTheirLimitsAndTheWorseIsOveral
     EXPECT_EQ(rating.Overall, RatingLevel::Replace);
 }
 
+TEST(ProbeRating, TheDefaultsAreThoseOfPhPractice) {
+    // 96 %, 93 %, 104 % and 84 % of the Nernst slope.
+    EXPECT_EQ(RateProbe(ProbeKindPh, 0.0f, -56.8f, RatingLimits{}).SlopeLevel, RatingLevel::Good);
+    EXPECT_EQ(RateProbe(ProbeKindPh, 0.0f, -55.0f, RatingLimits{}).SlopeLevel, RatingLevel::Check);
+    EXPECT_EQ(RateProbe(ProbeKindPh, 0.0f, -61.5f, RatingLimits{}).SlopeLevel, RatingLevel::Check);
+    EXPECT_EQ(RateProbe(ProbeKindPh, 0.0f, -49.7f, RatingLimits{}).SlopeLevel,
+              RatingLevel::Replace);
+}
+
 TEST(ProbeRating, TheLimitsGivenAreTheLimitsKept) {
     RatingLimits limits;
     limits.SlopeGoodMin = 85.0;

@@ -46,8 +46,8 @@ TEST(RecordLine, ACalibrationIsOneJsonObjectLedByItsPlaceInTheChain) {
                   "\"samples\":36,\"spread_mv\":0.25}],"
                   "\"judgement\":{\"slope_percent\":97.7,\"slope_rating\":\"good\","
                   "\"zero_point_ph\":6.94,\"zero_point_rating\":\"good\",\"overall\":\"good\","
-                  "\"limits\":{\"slope_good_min\":90,\"slope_good_max\":105,"
-                  "\"slope_check_min\":80,\"slope_check_max\":110,\"offset_good\":30,"
+                  "\"limits\":{\"slope_good_min\":95,\"slope_good_max\":103,"
+                  "\"slope_check_min\":85,\"slope_check_max\":110,\"offset_good\":30,"
                   "\"offset_check\":60}},"
                   "\"outcome\":{\"result\":\"written\",\"reason\":null,\"failed_writes\":[]}}");
     EXPECT_EQ(line.find('\n'), std::string::npos);

@@ -322,7 +322,7 @@ TEST_F(ProbeCalibrationDialogTest, APhProbeCalibratedInTwoBuffersWritesOffsetSlo
     EXPECT_EQ(points[0]["samples"], 36);
     EXPECT_EQ(points[1]["spread_mv"], 0) << "the simulator's voltage holds still";
     EXPECT_EQ(record["judgement"]["overall"], "good");
-    EXPECT_EQ(record["judgement"]["limits"]["slope_good_min"], 90);
+    EXPECT_EQ(record["judgement"]["limits"]["slope_good_min"], 95);
 }
 
 TEST_F(ProbeCalibrationDialogTest, RefusedStandardsAndPointsTooCloseWriteNothing) {
