@@ -7,6 +7,10 @@
 bool StandardInputIsTerminal();
 // Whether a status line can be redrawn in place.
 bool StandardErrorIsTerminal();
+// Whether standard output is a terminal that takes the cursor movements (ESC [ n F) and line
+// erasures (ESC [ 2 K) that redraw a block of lines in place; on a Windows console this
+// switches them on.
+bool StandardOutputTakesCursorMoves();
 
 enum class LineRead { Line, End, Stopped };
 // One line of standard input without its line end; Stopped as soon as a stop is requested

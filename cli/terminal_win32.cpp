@@ -1,4 +1,5 @@
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <iostream>
@@ -13,6 +14,14 @@ bool StandardInputIsTerminal() {
 
 bool StandardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
+}
+
+bool StandardOutputTakesCursorMoves() {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    // Both are nonzero on success; a console older than Windows 10 refuses the mode.
+    return GetConsoleMode(output, &mode) != 0 &&
+           SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 LineRead ReadLineUnlessStopped(std::string& line) {
