@@ -10,14 +10,17 @@
 
 namespace {
 
-// A tag value has no quotes: a comma, an equals sign or a space would end it, so each takes a
-// backslash. Escaped first turns control characters (a line end would end the point) into
-// printable \xNN; it never leaves a backslash at the end, where it would escape the next
-// separator.
+// A tag value has no quotes: a comma, an equals sign, a space or a backslash takes a
+// backslash. A control character (a line end would end the point) becomes the text \xNN.
 std::string TagValue(const std::string& text) {
     std::string escaped;
-    for (char c : Escaped(text)) {
-        if (c == ',' || c == '=' || c == ' ') {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            escaped += "\\" + Escaped(std::string(1, c));
+            continue;
+        }
+        if (c == ',' || c == '=' || c == ' ' || c == '\\') {
             escaped += '\\';
         }
         escaped += c;
@@ -52,9 +55,7 @@ void AddFloat(std::string& fields, const char* name, double value) {
     if (!std::isfinite(value)) {
         return;
     }
-    char text[40];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    fields += std::string(fields.empty() ? "" : ",") + name + '=' + text;
+    fields += std::string(fields.empty() ? "" : ",") + name + '=' + DoubleText(value);
 }
 
 void AddOptional(std::string& fields, const char* name, const std::optional<double>& value) {

@@ -15,14 +15,21 @@ namespace {
 using Transmitter = PrometheusSink::Transmitter;
 
 // Inside the quotes of a label value a backslash, a quote and a line end take a backslash;
-// Escaped first makes every other byte printable ASCII, so the file stays valid UTF-8.
+// any other control character becomes the text \xNN, so the file stays printable.
 std::string LabelValue(const std::string& text) {
     std::string escaped;
-    for (char c : Escaped(text)) {
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
         if (c == '\\' || c == '"') {
             escaped += '\\';
+            escaped += c;
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            escaped += "\\" + Escaped(std::string(1, c));
+        } else {
+            escaped += c;
         }
-        escaped += c;
     }
     return escaped;
 }
@@ -44,9 +51,7 @@ struct Family {
 };
 
 std::string Number(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
+    return DoubleText(value);
 }
 
 void AddFamily(std::string& text, const std::vector<Transmitter>& transmitters,
