@@ -66,18 +66,20 @@ void AddFamily(std::string& text, const std::vector<Transmitter>& transmitters,
     }
 }
 
-Sample LiveValue(int column) {
-    return [column](const Transmitter& t) -> std::optional<double> {
+// Prometheus names carry base units: millivolts are given as volts.
+Sample LiveValue(int column, double scale = 1.0) {
+    return [column, scale](const Transmitter& t) -> std::optional<double> {
         if (!t.Last || !t.Last->Values.Present[column]) {
             return std::nullopt;
         }
-        return ShortestDouble(t.Last->Values.Values[column]);
+        return ShortestDouble(t.Last->Values.Values[column]) * scale;
     };
 }
 
-Sample Judged(std::optional<double> ProbeJudgement::*part) {
-    return [part](const Transmitter& t) -> std::optional<double> {
-        return t.Judgement ? (*t.Judgement).*part : std::nullopt;
+Sample Judged(std::optional<double> ProbeJudgement::*part, double scale = 1.0) {
+    return [part, scale](const Transmitter& t) -> std::optional<double> {
+        const std::optional<double> value = t.Judgement ? (*t.Judgement).*part : std::nullopt;
+        return value ? std::optional<double>(*value * scale) : std::nullopt;
     };
 }
 
@@ -137,7 +139,7 @@ std::string PrometheusSink::Text(const std::vector<Transmitter>& transmitters) {
     const Family families[] = {
         {"qx7_resistance_ohms", "gauge", "The temperature sensor's resistance.", LiveValue(0)},
         {"qx7_temperature_celsius", "gauge", "The temperature.", LiveValue(1)},
-        {"qx7_voltage_millivolts", "gauge", "The probe's voltage.", LiveValue(2)},
+        {"qx7_voltage_volts", "gauge", "The probe's voltage.", LiveValue(2, 0.001)},
         {"qx7_measured_value", "gauge", "The measured value: pH, or an ISE probe's concentration.",
          LiveValue(3)},
         {"qx7_ratio", "gauge", "The measured value's place in the output range, 0 to 1.",
@@ -162,14 +164,15 @@ std::string PrometheusSink::Text(const std::vector<Transmitter>& transmitters) {
          [](const Transmitter& t) { return std::optional<double>(t.Faults); }},
         {"qx7_probe_slope_percent", "gauge", "The probe's slope in percent of -59.16 mV/pH.",
          Judged(&ProbeJudgement::SlopePercent)},
-        {"qx7_probe_offset_millivolts", "gauge", "The probe's offset, its voltage at pH 7.",
-         Judged(&ProbeJudgement::Offset)},
+        {"qx7_probe_offset_volts", "gauge", "The probe's offset, its voltage at pH 7.",
+         Judged(&ProbeJudgement::Offset, 0.001)},
         {"qx7_probe_zero_point_ph", "gauge", "The pH at which the probe gives 0 mV.",
          Judged(&ProbeJudgement::ZeroPoint)},
-        {"qx7_calibration_age_days", "gauge", "Days since the probe's last calibration.",
+        {"qx7_calibration_age_seconds", "gauge",
+         "Time since the probe's last calibration, in whole days.",
          [](const Transmitter& t) -> std::optional<double> {
              return t.Judgement && t.Judgement->DaysSinceCalibration
-                        ? std::optional<double>(*t.Judgement->DaysSinceCalibration)
+                        ? std::optional<double>(*t.Judgement->DaysSinceCalibration * 86400.0)
                         : std::nullopt;
          }},
     };
