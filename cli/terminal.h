@@ -11,6 +11,8 @@ bool StandardErrorIsTerminal();
 // erasures (ESC [ 2 K) that redraw a block of lines in place; on a Windows console this
 // switches them on.
 bool StandardOutputTakesCursorMoves();
+// The width of the terminal on standard output in characters; 0 when unknown.
+int StandardOutputColumns();
 
 enum class LineRead { Line, End, Stopped };
 // One line of standard input without its line end; Stopped as soon as a stop is requested

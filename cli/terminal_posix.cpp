@@ -1,4 +1,5 @@
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,6 +21,12 @@ bool StandardOutputTakesCursorMoves() {
     const char* type = std::getenv("TERM");
     return isatty(STDOUT_FILENO) == 1 && type != nullptr && type[0] != '\0' &&
            std::strcmp(type, "dumb") != 0;
+}
+
+int StandardOutputColumns() {
+    winsize size{};
+    // 0 on success.
+    return ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 LineRead ReadLineUnlessStopped(std::string& line) {

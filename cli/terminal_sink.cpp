@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "cli/terminal.h"
 #include "cli/value_text.h"
 
 namespace {
@@ -67,16 +68,24 @@ TerminalSink::Row& TerminalSink::RowOf(const std::string& port) {
 // below the block, where a message or the shell's prompt goes on.
 void TerminalSink::Redraw() {
     std::string text;
-    if (Drawn) {
-        text += "\x1b[" + std::to_string(Rows.size()) + "F";
+    if (DrawnLines > 0) {
+        text += "\x1b[" + std::to_string(DrawnLines) + "F";
     }
+    // A line the terminal wrapped would take two rows and throw the count above off: each is
+    // cut to the width, asked for at each redraw as the window may have been resized.
+    const int columns = StandardOutputColumns();
     for (const Row& row : Rows) {
-        text += "\x1b[2K" + Escaped(row.Port) + "  " + row.Poll;
+        // The rating ahead of the values, where a narrow window does not cut it off.
+        std::string line = Escaped(row.Port);
         if (!row.Judgement.empty()) {
-            text += "  probe " + row.Judgement;
+            line += "  probe " + row.Judgement;
         }
-        text += '\n';
+        line += "  " + row.Poll;
+        if (columns > 1 && line.size() >= static_cast<std::size_t>(columns)) {
+            line.resize(static_cast<std::size_t>(columns) - 1);
+        }
+        text += "\x1b[2K" + line + '\n';
     }
     std::cout << text << std::flush;
-    Drawn = true;
+    DrawnLines = Rows.size();
 }

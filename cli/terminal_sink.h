@@ -3,6 +3,7 @@
 // judgement on standard error, so standard output stays one line per poll.
 #pragma once
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,5 +31,6 @@ class TerminalSink : public LiveSink {
     const bool InPlace;
     std::mutex Guard;
     std::vector<Row> Rows;
-    bool Drawn = false;
+    // Lines of the block on the screen, which the next redraw goes back up over.
+    std::size_t DrawnLines = 0;
 };

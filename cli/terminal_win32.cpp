@@ -24,6 +24,15 @@ bool StandardOutputTakesCursorMoves() {
            SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
+int StandardOutputColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    // Nonzero on success; the window's width, not the buffer's.
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) == 0) {
+        return 0;
+    }
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 LineRead ReadLineUnlessStopped(std::string& line) {
     // Ctrl-C ends a console read, so the stop is seen as soon as getline returns.
     const bool got = static_cast<bool>(std::getline(std::cin, line));
