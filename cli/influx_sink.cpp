@@ -5,6 +5,7 @@
 
 #include "cli/command_failure.h"
 #include "cli/input_file.h"
+#include "cli/terminal.h"
 #include "cli/utc_time.h"
 #include "cli/value_text.h"
 
@@ -68,6 +69,7 @@ void AddOptional(std::string& fields, const char* name, const std::optional<doub
 
 InfluxSink::InfluxSink(const std::string& path) : Path(path) {
     if (path == "-") {
+        KeepStandardOutputLineEnds();
         File = stdout;
         return;
     }

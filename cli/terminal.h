@@ -11,6 +11,9 @@ bool StandardErrorIsTerminal();
 // erasures (ESC [ 2 K) that redraw a block of lines in place; on a Windows console this
 // switches them on.
 bool StandardOutputTakesCursorMoves();
+// Standard output passes "\n" as it is: on Windows it would otherwise become CR LF, which
+// line-based formats for other programs (InfluxDB line protocol) do not expect.
+void KeepStandardOutputLineEnds();
 // The width of the terminal on standard output in characters; 0 when unknown.
 int StandardOutputColumns();
 

@@ -23,6 +23,8 @@ bool StandardOutputTakesCursorMoves() {
            std::strcmp(type, "dumb") != 0;
 }
 
+void KeepStandardOutputLineEnds() {}
+
 int StandardOutputColumns() {
     winsize size{};
     // 0 on success.

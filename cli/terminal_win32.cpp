@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -22,6 +23,11 @@ bool StandardOutputTakesCursorMoves() {
     // Both are nonzero on success; a console older than Windows 10 refuses the mode.
     return GetConsoleMode(output, &mode) != 0 &&
            SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+void KeepStandardOutputLineEnds() {
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
 }
 
 int StandardOutputColumns() {

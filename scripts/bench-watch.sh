@@ -2,17 +2,24 @@
 # Load of qx7ctl watch as one gateway: many simulated transmitters polled at 1 s for minutes,
 # every file sink on. Reports polls per second, the processor time qx7ctl used and its
 # resident memory near the start and at the end; asserts nothing.
-#   bench-watch.sh [NATIVE_BUILD_DIR] [TRANSMITTERS] [SECONDS] [-- MORE WATCH OPTIONS]
-# e.g. bench-watch.sh build/native 16 300 -- --mqtt mqtt://127.0.0.1:1883/bench
+#   bench-watch.sh [BUILD_DIR] [TRANSMITTERS] [SECONDS] [-- MORE WATCH OPTIONS]
+# e.g. bench-watch.sh "" 16 300 -- --mqtt mqtt://127.0.0.1:1883/bench
+# By default qx7sim and qx7ctl are built optimised and without the sanitizers of the native
+# preset (whose quarantine of freed memory alone would be most of the resident memory), in
+# build/bench-watch.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=lib.sh
 . "$root/scripts/lib.sh"
-build=${1:-$root/build/native}
+build=${1:-}
 count=${2:-16}
 seconds=${3:-300}
 shift $(($# < 3 ? $# : 3))
 [ "${1:-}" = "--" ] && shift
+if [ -z "$build" ]; then
+    build=$root/build/bench-watch
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
 cmake --build "$build" -j2 --target qx7sim qx7ctl >/dev/null
 
 tmp=$(mktemp -d)

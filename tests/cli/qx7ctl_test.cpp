@@ -621,7 +621,7 @@ TEST_F(CtlTest, WatchPollsSeveralTransmittersIntoOneCsvInfluxLinesAndAWholeProme
     for (int i = 0; i < 3; ++i) {
         simulators.push_back(std::make_unique<SimulatorProcess>(
             std::vector<std::string>{"--set", "serial=" + std::to_string(101 + i), "--set",
-                                     "ph=" + std::to_string(4 + i), "--set", "date=20250101"}));
+                                     "ph=" + std::to_string(4 + i), "--set", "date=20000101"}));
         ASSERT_TRUE(simulators.back()->IsRunning());
     }
     const std::string dir = simulators[0]->Directory();
