@@ -3,26 +3,19 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <fstream>
 #include <iostream>
 #include <thread>
 
+#include "calibration/local_date.h"
 #include "cli/command_failure.h"
-#include "cli/input_file.h"
+#include "cli/live_sink.h"
+#include "cli/owned_sensor_list.h"
 #include "cli/read_retry.h"
 #include "cli/stop_signals.h"
+#include "cli/utc_time.h"
 #include "cli/value_text.h"
 
-namespace {
-
-struct LiveColumn {
-    const char* Name;
-    const char* CsvHeader;
-    const char* Unit;
-};
-
-constexpr LiveColumn Columns[LiveValues::Count] = {
+const LiveColumn LiveColumns[LiveValues::Count] = {
     {"resistance", "resistance_ohm", "ohm"},
     {"temperature", "temperature_c", "C"},
     {"voltage", "voltage_mv", "mV"},
@@ -30,42 +23,44 @@ constexpr LiveColumn Columns[LiveValues::Count] = {
     {"ratio", "ratio", ""},
 };
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
 void NoteFault(LiveValues& values, int column, const char* what) {
     values.Faults +=
-        std::string(values.Faults.empty() ? "" : "; ") + Columns[column].Name + ": " + what;
+        std::string(values.Faults.empty() ? "" : "; ") + LiveColumns[column].Name + ": " + what;
+    ++values.FaultCount;
 }
 
-// A file that cannot take the whole row is an error, never a silently short log.
-void WriteRow(std::FILE* file, const std::string& path, const std::string& row) {
-    if (std::fputs(row.c_str(), file) < 0 || std::fflush(file) != 0) {
-        throw CommandFailure(ExitCode::Usage, "cannot write to " + Escaped(path));
-    }
+bool Ended(const std::atomic<bool>& ended) {
+    return StopRequested() || ended.load();
 }
 
-std::string CsvRow(const std::string& time, std::int32_t serialNumber, const LiveValues& values) {
-    std::string row = time + ',' + std::to_string(serialNumber);
-    for (int i = 0; i < LiveValues::Count; ++i) {
-        row += ',';
-        if (values.Present[i]) {
-            row += FloatText(values.Values[i]);
+Clock::duration Seconds(double seconds) {
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+// Reads the settings and judges the probe with the default limits as of today. False, with
+// the reason on standard error, when the transmitter did not answer every read.
+bool HandOverInfo(Transmitter& link, const std::string& port, const SensorList& sensors,
+                  int retries, const std::vector<LiveSink*>& sinks) {
+    TransmitterInfo info;
+    info.Port = port;
+    info.Time = UtcTimestamp();
+    try {
+        info.Settings = ReadSettings(link, sensors, retries);
+    } catch (const CommandFailure& failure) {
+        if (!StopRequested()) {
+            std::cerr << "qx7ctl: " << Escaped(port) << ": " << failure.what() << '\n';
         }
+        return false;
     }
-    return row + ',' + values.Faults + '\n';
-}
-
-std::string TerminalLine(const std::string& time, const LiveValues& values) {
-    std::string line = time;
-    for (int i = 0; i < LiveValues::Count; ++i) {
-        line += std::string("  ") + Columns[i].Name + ' ';
-        line += values.Present[i] ? FloatText(values.Values[i]) : "-";
-        if (values.Present[i] && Columns[i].Unit[0] != '\0') {
-            line += std::string(" ") + Columns[i].Unit;
-        }
+    info.Judgement = JudgeProbe(info.Settings, LocalDate().Today(), JudgementLimits());
+    for (LiveSink* sink : sinks) {
+        sink->Info(info);
     }
-    if (!values.Faults.empty()) {
-        line += "  (" + values.Faults + ")";
-    }
-    return line;
+    return true;
 }
 
 }  // namespace
@@ -93,94 +88,58 @@ LiveValues PollLiveValues(Transmitter& link, int retries) {
 }
 
 std::string UtcTimestamp() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000;
-    char text[40];
-    const std::tm* utc = std::gmtime(&seconds);
-    std::size_t n = utc != nullptr ? std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", utc) : 0;
-    std::snprintf(text + n, sizeof text - n, ".%03dZ", static_cast<int>(millis));
-    return text;
+    return UtcText(std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::system_clock::now().time_since_epoch())
+                       .count());
 }
 
-std::string CsvHeader() {
-    std::string header = "time,serial_number";
-    for (const LiveColumn& column : Columns) {
-        header += std::string(",") + column.CsvHeader;
-    }
-    return header + ",fault";
-}
-
-void CheckCsvFile(const std::string& path) {
-    CheckOutputPath(path);
-    std::ifstream existing(path, std::ios::binary);
-    std::string first;
-    if (!existing || !std::getline(existing, first)) {
-        return;
-    }
-    if (first != CsvHeader()) {
-        throw CommandFailure(ExitCode::Usage,
-                             Escaped(path) + ": its first line is not this program's header (" +
-                                 CsvHeader() + "); rows are appended only below the same columns");
-    }
-}
-
-WatchSummary WatchLiveValues(Transmitter& link, std::int32_t serialNumber,
-                             const WatchOptions& options) {
-    std::FILE* csv = nullptr;
-    if (!options.CsvPath.empty()) {
-        // Append only: an earlier log in the same file is never lost.
-        csv = std::fopen(options.CsvPath.c_str(), "ab");
-        if (csv == nullptr || std::fseek(csv, 0, SEEK_END) != 0) {
-            throw CommandFailure(ExitCode::Usage, "cannot open " + Escaped(options.CsvPath));
-        }
-        if (std::ftell(csv) == 0) {
-            WriteRow(csv, options.CsvPath, CsvHeader() + "\n");
-        }
-    }
-
-    using Clock = std::chrono::steady_clock;
-    const auto interval = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(options.IntervalSeconds));
+WatchSummary WatchLiveValues(Transmitter& link, std::int32_t serialNumber, const std::string& port,
+                             const WatchOptions& options, const std::vector<LiveSink*>& sinks,
+                             const std::atomic<bool>& ended) {
+    const OwnedSensorList sensors = MakeSensorList();
+    const auto interval = Seconds(options.IntervalSeconds);
+    const auto infoEvery = Seconds(options.InfoEverySeconds);
     auto next = Clock::now();
+    auto nextInfo = next;
+    // Due at the start and every InfoEverySeconds; a failed read stays due, and is tried
+    // again only after a poll that got every reply, so a silent transmitter is not asked
+    // for its settings at every poll as well.
+    bool infoDue = true;
+    bool answered = true;
     WatchSummary summary;
-    try {
-        while (!StopRequested() && (options.Count == 0 || summary.Polls < options.Count)) {
-            // Short naps, so a stop ends a long interval promptly.
-            while (!StopRequested() && Clock::now() < next) {
-                std::this_thread::sleep_for(
-                    std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(50)));
-            }
-            if (StopRequested()) {
-                break;
-            }
-            const std::string time = UtcTimestamp();
-            const LiveValues values = PollLiveValues(link, options.Retries);
-            if (StopRequested()) {
-                break;
-            }
-            std::cout << TerminalLine(time, values) << std::endl;
-            if (csv != nullptr) {
-                WriteRow(csv, options.CsvPath, CsvRow(time, serialNumber, values));
-            }
-            ++summary.Polls;
-            summary.Failed += values.Failed ? 1 : 0;
-            next += interval;
-            const auto now = Clock::now();
-            if (next < now) {
-                next = now + interval;
-            }
+    while (!Ended(ended) && (options.Count == 0 || summary.Polls < options.Count)) {
+        if (infoDue && answered && HandOverInfo(link, port, *sensors, options.Retries, sinks)) {
+            infoDue = false;
+            nextInfo = Clock::now() + infoEvery;
         }
-    } catch (...) {
-        if (csv != nullptr) {
-            std::fclose(csv);
+        // Short naps, so a stop ends a long interval promptly.
+        while (!Ended(ended) && Clock::now() < next) {
+            std::this_thread::sleep_for(
+                std::min<Clock::duration>(next - Clock::now(), std::chrono::milliseconds(50)));
         }
-        throw;
-    }
-    if (csv != nullptr && std::fclose(csv) != 0) {
-        throw CommandFailure(ExitCode::Usage, "cannot write to " + Escaped(options.CsvPath));
+        if (Ended(ended)) {
+            break;
+        }
+        LivePoll poll;
+        poll.SerialNumber = serialNumber;
+        poll.Port = port;
+        poll.Time = UtcTimestamp();
+        poll.Values = PollLiveValues(link, options.Retries);
+        if (Ended(ended)) {
+            break;
+        }
+        for (LiveSink* sink : sinks) {
+            sink->Poll(poll);
+        }
+        ++summary.Polls;
+        summary.Failed += poll.Values.Failed ? 1 : 0;
+        answered = !poll.Values.Failed;
+        next += interval;
+        const auto now = Clock::now();
+        if (next < now) {
+            next = now + interval;
+        }
+        infoDue = infoDue || now >= nextInfo;
     }
     return summary;
 }

@@ -1,5 +1,9 @@
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
 
 #include "cli/stop_signals.h"
 #include "cli/terminal.h"
@@ -11,6 +15,20 @@ bool StandardInputIsTerminal() {
 
 bool StandardErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
+}
+
+bool StandardOutputTakesCursorMoves() {
+    const char* type = std::getenv("TERM");
+    return isatty(STDOUT_FILENO) == 1 && type != nullptr && type[0] != '\0' &&
+           std::strcmp(type, "dumb") != 0;
+}
+
+void KeepStandardOutputLineEnds() {}
+
+int StandardOutputColumns() {
+    winsize size{};
+    // 0 on success.
+    return ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 LineRead ReadLineUnlessStopped(std::string& line) {

@@ -26,6 +26,17 @@ std::string FloatText(float value) {
     return text;
 }
 
+std::string DoubleText(double value) {
+    char text[40];
+    for (int digits = 15; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) {
+            break;
+        }
+    }
+    return text;
+}
+
 std::optional<std::string> DateText(std::uint32_t word) {
     if (word == 0) {
         return std::nullopt;

@@ -10,6 +10,8 @@
 // -59.16 rather than -59.15999984741211, and a JSON file holding it restores the same bits.
 double ShortestDouble(float value);
 std::string FloatText(float value);
+// The shortest decimal that reads back as the same double ("nan", "inf" as printf has them).
+std::string DoubleText(double value);
 
 // The packed-decimal word's digits as YYYY-MM-DD, whether or not they name a real day;
 // none for the all-zero "no date".

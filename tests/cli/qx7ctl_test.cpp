@@ -16,7 +16,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -499,6 +502,283 @@ TEST_F(CtlTest, WatchAppendsWholeRowsWithEmptyCellsForFaultsAndEndsCleanlyOnCtrl
     }
 }
 
+// Splits at `separator` where no backslash escapes it (nor, with `quotes`, a string field's
+// quotes enclose it), and drops the escapes: how a parser reads line protocol's sets.
+std::vector<std::string> SplitUnescaped(const std::string& text, char separator, bool quotes) {
+    std::vector<std::string> parts(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            parts.back() += text[++i];
+        } else if (text[i] == '"' && quotes) {
+            quoted = !quoted;
+            parts.back() += text[i];
+        } else if (text[i] == separator && !quoted) {
+            parts.emplace_back();
+        } else {
+            parts.back() += text[i];
+        }
+    }
+    return parts;
+}
+
+struct InfluxPoint {
+    std::string Measurement;
+    std::map<std::string, std::string> Tags;
+    std::map<std::string, std::string> Fields;
+    std::string Timestamp;
+};
+
+// One line of line protocol as a parser reads it; empty when it is not measurement,tags
+// fields timestamp.
+std::optional<InfluxPoint> ParseInflux(const std::string& line) {
+    std::size_t head = 0;
+    while (head < line.size() && line[head] != ' ') {
+        head += line[head] == '\\' ? 2 : 1;
+    }
+    if (head >= line.size()) {
+        return std::nullopt;
+    }
+    const std::vector<std::string> rest = SplitUnescaped(line.substr(head + 1), ' ', true);
+    if (rest.size() != 2) {
+        return std::nullopt;
+    }
+    InfluxPoint point;
+    std::vector<std::string> tags = SplitUnescaped(line.substr(0, head), ',', false);
+    point.Measurement = tags[0];
+    for (std::size_t i = 1; i < tags.size(); ++i) {
+        const std::size_t equals = tags[i].find('=');
+        point.Tags[tags[i].substr(0, equals)] = tags[i].substr(equals + 1);
+    }
+    for (const std::string& field : SplitUnescaped(rest[0], ',', true)) {
+        const std::size_t equals = field.find('=');
+        if (equals == std::string::npos) {
+            return std::nullopt;
+        }
+        point.Fields[field.substr(0, equals)] = field.substr(equals + 1);
+    }
+    point.Timestamp = rest[1];
+    return point;
+}
+
+// The samples of a Prometheus text file, name{labels} to value; empty when a line is neither
+// a HELP or TYPE comment nor a sample, when the file does not end with a line end, or when a
+// family's samples do not follow its TYPE line.
+std::map<std::string, double> PrometheusSamples(const std::string& text) {
+    std::map<std::string, double> samples;
+    if (text.empty() || text.back() != '\n') {
+        return {};
+    }
+    std::string family;
+    for (const std::string& line : Lines(text)) {
+        if (line.rfind("# HELP ", 0) == 0) {
+            continue;
+        }
+        if (line.rfind("# TYPE ", 0) == 0) {
+            std::istringstream words(line.substr(7));
+            std::string type;
+            words >> family >> type;
+            if (type != "gauge" && type != "counter") {
+                return {};
+            }
+            continue;
+        }
+        const std::size_t space = line.rfind(' ');
+        if (space == std::string::npos || line.compare(0, family.size(), family) != 0 ||
+            line[family.size()] != '{' || line[space - 1] != '}') {
+            return {};
+        }
+        char* end = nullptr;
+        const double value = std::strtod(line.c_str() + space + 1, &end);
+        if (*end != '\0') {
+            return {};
+        }
+        samples[line.substr(0, space)] = value;
+    }
+    return samples;
+}
+
+// A Prometheus label value as it must appear between the quotes.
+std::string PrometheusLabel(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        escaped += c == '\\' || c == '"' ? std::string("\\") + c : std::string(1, c);
+    }
+    return escaped;
+}
+
+std::string CsvColumn(const std::string& row, int column) {
+    std::string cell;
+    std::istringstream cells(row);
+    for (int i = 0; i <= column; ++i) {
+        std::getline(cells, cell, ',');
+    }
+    return cell;
+}
+
+TEST_F(CtlTest, WatchPollsSeveralTransmittersIntoOneCsvInfluxLinesAndAWholePrometheusFile) {
+    std::vector<std::unique_ptr<SimulatorProcess>> simulators;
+    for (int i = 0; i < 3; ++i) {
+        simulators.push_back(std::make_unique<SimulatorProcess>(
+            std::vector<std::string>{"--set", "serial=" + std::to_string(101 + i), "--set",
+                                     "ph=" + std::to_string(4 + i), "--set", "date=20000101"}));
+        ASSERT_TRUE(simulators.back()->IsRunning());
+    }
+    const std::string dir = simulators[0]->Directory();
+    // A port whose name needs every escape of both formats.
+    const std::string odd = dir + "/qx7 \"a\",b=c\\d";
+    ASSERT_EQ(symlink(simulators[1]->DevicePath().c_str(), odd.c_str()), 0);
+    const std::vector<std::string> ports = {simulators[0]->DevicePath(), odd,
+                                            simulators[2]->DevicePath()};
+    const std::string csv = dir + "/live.csv";
+    const std::string influx = dir + "/live.lp";
+    const std::string prom = dir + "/qx7.prom";
+    std::vector<std::string> args = {"watch"};
+    args.insert(args.end(), ports.begin(), ports.end());
+    args.insert(args.end(), {"--count", "4", "--interval", "0.1", "--csv", csv, "--influx", influx,
+                             "--prom", prom});
+    const Outcome outcome = FinishCtl(StartCtl(args, dir), dir);
+    ASSERT_EQ(outcome.Code, 0) << outcome.Err;
+
+    // Each transmitter's rows carry its serial number and its own values, in one file.
+    std::map<std::string, int> rowsOf;
+    const std::vector<std::string> rows = Lines(ReadText(csv));
+    ASSERT_EQ(rows.size(), 13u);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), rows[0]), 1);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_EQ(std::count(rows[i].begin(), rows[i].end(), ','), 7) << rows[i];
+        const std::string serial = CsvColumn(rows[i], 1);
+        ++rowsOf[serial];
+        EXPECT_EQ(CsvColumn(rows[i], 5), std::to_string(std::stoi(serial) - 97)) << rows[i];
+    }
+    EXPECT_EQ(rowsOf, (std::map<std::string, int>{{"101", 4}, {"102", 4}, {"103", 4}}));
+    const std::vector<std::string> shown = Lines(outcome.Out);
+    EXPECT_EQ(shown.size(), 12u);
+    for (const std::string& line : shown) {
+        EXPECT_TRUE(rowsOf.count(line.substr(0, 3)) == 1) << line;
+    }
+    EXPECT_NE(outcome.Err.find(" (102): 4 polls recorded, 0 of them"), std::string::npos)
+        << outcome.Err;
+
+    // Line protocol: the port with its escapes comes back whole as the tag.
+    std::map<std::string, int> livesOf;
+    int probes = 0;
+    for (const std::string& line : Lines(ReadText(influx))) {
+        const std::optional<InfluxPoint> point = ParseInflux(line);
+        ASSERT_TRUE(point) << line;
+        const std::string serial = point->Tags.at("serial");
+        EXPECT_EQ(point->Tags.at("port"), ports[std::stoi(serial) - 101]) << line;
+        EXPECT_EQ(point->Timestamp.size(), 19u) << line;
+        EXPECT_EQ(point->Timestamp.substr(13), "000000") << line;
+        if (point->Measurement == "qx7_probe") {
+            ++probes;
+            EXPECT_EQ(point->Fields.at("rating"), "\"recalibrate\"") << line;
+            EXPECT_EQ(point->Fields.at("slope_percent").substr(0, 4), "99.9") << line;
+            continue;
+        }
+        ASSERT_EQ(point->Measurement, "qx7_live") << line;
+        ++livesOf[serial];
+        EXPECT_EQ(point->Fields.at("measured_value"), std::to_string(std::stoi(serial) - 97));
+        EXPECT_EQ(point->Fields.at("faults"), "0i") << line;
+        EXPECT_EQ(point->Fields.at("failed"), "false") << line;
+        EXPECT_EQ(point->Fields.size(), 7u) << line;
+    }
+    EXPECT_EQ(livesOf, rowsOf);
+    EXPECT_EQ(probes, 3);
+
+    const std::map<std::string, double> samples = PrometheusSamples(ReadText(prom));
+    ASSERT_FALSE(samples.empty()) << ReadText(prom);
+    for (int i = 0; i < 3; ++i) {
+        const std::string labels = "{serial=\"" + std::to_string(101 + i) + "\",port=\"" +
+                                   PrometheusLabel(ports[i]) + "\"";
+        EXPECT_EQ(samples.at("qx7_polls_total" + labels + "}"), 4.0);
+        EXPECT_EQ(samples.at("qx7_faults_total" + labels + "}"), 0.0);
+        EXPECT_EQ(samples.at("qx7_measured_value" + labels + "}"), 4.0 + i);
+        EXPECT_EQ(samples.at("qx7_up" + labels + "}"), 1.0);
+        EXPECT_EQ(samples.at("qx7_probe_rating" + labels + ",part=\"slope\"}"), 0.0);
+        EXPECT_EQ(samples.at("qx7_probe_rating" + labels + ",part=\"overall\"}"), 2.0);
+    }
+    // Nothing of the replacements is left beside the file.
+    for (const std::string& name : FileNames(dir)) {
+        EXPECT_EQ(name.find(".qx7.prom"), std::string::npos) << name;
+    }
+}
+
+TEST_F(CtlTest, WatchKeepsTheOthersRhythmWhileOneTransmitterFallsSilent) {
+    std::vector<std::unique_ptr<SimulatorProcess>> simulators;
+    std::vector<std::string> args = {"watch"};
+    for (int i = 0; i < 3; ++i) {
+        simulators.push_back(std::make_unique<SimulatorProcess>(
+            std::vector<std::string>{"--set", "serial=" + std::to_string(201 + i)}));
+        ASSERT_TRUE(simulators.back()->IsRunning());
+        args.push_back(simulators.back()->DevicePath());
+    }
+    const std::string dir = simulators[0]->Directory();
+    const std::string csv = dir + "/live.csv";
+    const std::string prom = dir + "/qx7.prom";
+    args.insert(args.end(), {"--interval", "1", "--csv", csv, "--prom", prom});
+    const pid_t pid = StartCtl(args, dir);
+    ASSERT_GT(pid, 0);
+
+    auto rowsOf = [&](const std::string& serial, std::size_t from) {
+        std::vector<std::string> rows;
+        const std::vector<std::string> all = Lines(ReadText(csv));
+        for (std::size_t i = std::max<std::size_t>(from, 1); i < all.size(); ++i) {
+            if (CsvColumn(all[i], 1) == serial) {
+                rows.push_back(all[i]);
+            }
+        }
+        return rows;
+    };
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (rowsOf("203", 0).empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_FALSE(rowsOf("203", 0).empty());
+    ASSERT_TRUE(simulators[2]->Control("fault silent"));
+    const std::size_t silentFrom = Lines(ReadText(csv)).size();
+
+    // Twelve polls of each other transmitter, while the silent one's polls wait out their
+    // time-outs; the Prometheus file is whole whenever it is read.
+    constexpr std::size_t Polls = 12;
+    int snapshots = 0;
+    deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20 + Polls);
+    while ((rowsOf("201", silentFrom).size() < Polls || rowsOf("202", silentFrom).size() < Polls) &&
+           std::chrono::steady_clock::now() < deadline) {
+        const std::string text = ReadText(prom);
+        const std::map<std::string, double> samples = PrometheusSamples(text);
+        ASSERT_FALSE(samples.empty()) << text;
+        ASSERT_NE(text.find("# TYPE qx7_probe_rating gauge\n"), std::string::npos) << text;
+        ++snapshots;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(pid, SIGTERM);
+    const Outcome outcome = FinishCtl(pid, dir);
+    EXPECT_EQ(outcome.Code, 143) << outcome.Err;
+    EXPECT_GT(snapshots, 0);
+
+    for (const char* serial : {"201", "202"}) {
+        const std::vector<std::string> rows = rowsOf(serial, silentFrom);
+        ASSERT_GE(rows.size(), Polls) << serial;
+        long span = MillisecondsOfDay(rows.back().substr(0, 24)) -
+                    MillisecondsOfDay(rows.front().substr(0, 24));
+        span += span < 0 ? 86400000 : 0;
+        EXPECT_LT(span / static_cast<double>(rows.size() - 1), 1100.0) << serial;
+        for (const std::string& row : rows) {
+            EXPECT_EQ(row.back(), ',') << row;
+        }
+    }
+    const std::vector<std::string> silent = rowsOf("203", silentFrom);
+    ASSERT_FALSE(silent.empty());
+    EXPECT_NE(silent.back().find("resistance: no reply"), std::string::npos) << silent.back();
+    const std::map<std::string, double> samples = PrometheusSamples(ReadText(prom));
+    const std::string labels =
+        "{serial=\"203\",port=\"" + PrometheusLabel(simulators[2]->DevicePath()) + "\"}";
+    EXPECT_EQ(samples.at("qx7_up" + labels), 0.0);
+    EXPECT_GE(samples.at("qx7_failed_polls_total" + labels), 1.0);
+    EXPECT_GE(samples.at("qx7_faults_total" + labels), 5.0);
+}
+
 TEST_F(CtlTest, APortThatIsNoSerialDeviceIsRefusedBeforeAByteIsWritten) {
     SimulatorProcess simulator;
     ASSERT_TRUE(simulator.IsRunning());
@@ -717,9 +997,27 @@ TEST_F(CtlTest, WatchRefusesBadOptionsMakesUpNoMissedPollsAndCountsTheFailedOnes
                                                {"--interval", "-1"},
                                                {"--interval", "inf"},
                                                {"--count", "-1"},
-                                               {"--count", "0"}}) {
+                                               {"--count", "0"},
+                                               {"--info-every", "0"},
+                                               {"--info-every", "nan"},
+                                               {"--queue", "0"},
+                                               {"--prom", simulator.Directory()}}) {
         EXPECT_EQ(Ctl(simulator, {"watch", "PORT", bad[0], bad[1]}).Code, 2) << bad[0] << bad[1];
     }
+    // One port twice would have two threads take each other's replies.
+    Outcome outcome = Ctl(simulator, {"watch", "PORT", "PORT", "--count", "1"});
+    EXPECT_EQ(outcome.Code, 2);
+    EXPECT_NE(outcome.Err.find("is given twice"), std::string::npos) << outcome.Err;
+    // A build without an MQTT client says so in its help and refuses the option.
+    if (Ctl(simulator, {"watch", "--help"}).Out.find("this build has no MQTT") !=
+        std::string::npos) {
+        outcome =
+            Ctl(simulator, {"watch", "PORT", "--count", "1", "--mqtt", "mqtt://127.0.0.1/qx7"});
+        EXPECT_EQ(outcome.Code, 2);
+        EXPECT_NE(outcome.Err.find("qx7ctl: this build has no MQTT"), std::string::npos)
+            << outcome.Err;
+    }
+    EXPECT_TRUE(simulator.Frames().empty());
     // A CSV with other columns is not appended to.
     const std::string csv = simulator.Directory() + "/live.csv";
     WriteText(csv, "time,resistance_ohm\n1,2\n");
@@ -730,8 +1028,8 @@ TEST_F(CtlTest, WatchRefusesBadOptionsMakesUpNoMissedPollsAndCountsTheFailedOnes
 
     // The first poll outlasts several intervals; the polls after it keep the interval.
     ASSERT_TRUE(simulator.Control("fault silent on 38,39,40,41,42 times 5"));
-    Outcome outcome = Ctl(simulator, {"watch", "PORT", "--retries", "0", "--interval", "0.5",
-                                      "--count", "4", "--csv", csv});
+    outcome = Ctl(simulator, {"watch", "PORT", "--retries", "0", "--interval", "0.5", "--count",
+                              "4", "--csv", csv});
     EXPECT_EQ(outcome.Code, 0) << outcome.Err;
     EXPECT_NE(outcome.Err.find("4 polls recorded, 1 of them with a value that got no reply"),
               std::string::npos)
@@ -742,6 +1040,15 @@ TEST_F(CtlTest, WatchRefusesBadOptionsMakesUpNoMissedPollsAndCountsTheFailedOnes
         const long gap = MillisecondsOfDay(rows[i]) - MillisecondsOfDay(rows[i - 1]);
         EXPECT_TRUE(gap >= 450 || gap < -80000000) << rows[i - 1] << '\n' << rows[i];
     }
+
+    // Line protocol on standard output has it to itself: no terminal lines among it.
+    outcome =
+        Ctl(simulator, {"watch", "PORT", "--count", "2", "--interval", "0.05", "--influx", "-"});
+    EXPECT_EQ(outcome.Code, 0) << outcome.Err;
+    const std::vector<std::string> lines = Lines(outcome.Out);
+    ASSERT_EQ(lines.size(), 3u) << outcome.Out;
+    EXPECT_EQ(lines[0].rfind("qx7_probe,serial=70412,", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[2].rfind("qx7_live,serial=70412,", 0), 0u) << lines[2];
 
     ASSERT_TRUE(simulator.Control("fault silent on 38,39,40,41,42"));
     outcome =

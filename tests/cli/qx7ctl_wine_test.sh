@@ -17,8 +17,10 @@ report=(info --json --today 2025-03-01)
 # shellcheck source=../../scripts/lib.sh
 . "$scripts/lib.sh"
 work=$(mktemp -d)
+com8=
 cleanup() {
     qx7_stop_simulator
+    if [ -n "$com8" ]; then rm -f "$com8"; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -51,3 +53,23 @@ done
 "$native" history 4711 --records "$work/records" --verify > "$work/history.txt"
 grep -q "chain intact: 2 lines" "$work/history.txt" || { cat "$work/history.txt" >&2; exit 1; }
 echo "qx7ctl.exe keeps records whose chain the native qx7ctl verifies"
+
+# Two transmitters watched at once through two Win32 ports: the simulator started above is
+# COM8 beside with-simulator's COM7, and one CSV and one Prometheus file take both.
+# shellcheck disable=SC1091
+. "$(qx7_wine_slot_dir "$wine_dir")/env"
+com8="$WINEPREFIX/dosdevices/com8"
+ln -sfn "$(readlink -f "$work/link")" "$com8"
+windows_work="Z:$(printf '%s' "$work" | tr / '\\')"
+"$scripts/with-simulator.sh" --wine "$wine_dir" --simulator "$simulator" "${settings[@]}" \
+    --set serial=4712 -- "$exe" watch COM7 COM8 --count 3 --interval 0.2 \
+    --csv "$windows_work\\both.csv" --prom "$windows_work\\qx7.prom" > /dev/null
+for serial in 4711 4712; do
+    rows=$(grep -c "^20[0-9T:.-]*Z,$serial," "$work/both.csv" || true)
+    [ "$rows" -eq 3 ] || { echo "$rows rows of $serial, not 3" >&2; cat "$work/both.csv" >&2; exit 1; }
+    grep -q "^qx7_polls_total{serial=\"$serial\",port=\"COM[78]\"} 3$" "$work/qx7.prom" || {
+        cat "$work/qx7.prom" >&2
+        exit 1
+    }
+done
+echo "qx7ctl.exe watch COM7 COM8 polls both into one CSV and one Prometheus file"

@@ -1,0 +1,78 @@
+#include "cli/utc_time.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr std::int64_t MillisecondsPerDay = 86400000;
+
+// Days since 1970-01-01 of a proleptic Gregorian date, counted in 400-year eras from
+// 0000-03-01 so that the leap day ends each era's year.
+std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+void CivilFromDays(std::int64_t days, std::int64_t& year, int& month, int& day) {
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+bool Digits(const std::string& text, std::size_t at, std::size_t count, int& value) {
+    value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string UtcText(std::int64_t unixMilliseconds) {
+    std::int64_t days = unixMilliseconds / MillisecondsPerDay;
+    std::int64_t rest = unixMilliseconds % MillisecondsPerDay;
+    if (rest < 0) {
+        rest += MillisecondsPerDay;
+        --days;
+    }
+    std::int64_t year = 0;
+    int month = 0;
+    int day = 0;
+    CivilFromDays(days, year, month, day);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02d:%02d:%02d.%03dZ",
+                  static_cast<long long>(year), month, day, static_cast<int>(rest / 3600000),
+                  static_cast<int>(rest / 60000 % 60), static_cast<int>(rest / 1000 % 60),
+                  static_cast<int>(rest % 1000));
+    return text;
+}
+
+std::optional<std::int64_t> UnixMillisecondsOf(const std::string& text) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millis = 0;
+    if (text.size() != 24 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
+        text[13] != ':' || text[16] != ':' || text[19] != '.' || text[23] != 'Z' ||
+        !Digits(text, 0, 4, year) || !Digits(text, 5, 2, month) || !Digits(text, 8, 2, day) ||
+        !Digits(text, 11, 2, hour) || !Digits(text, 14, 2, minute) ||
+        !Digits(text, 17, 2, second) || !Digits(text, 20, 3, millis) || month < 1 || month > 12 ||
+        day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59) {
+        return std::nullopt;
+    }
+    const std::int64_t seconds =
+        DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    return seconds * 1000 + millis;
+}
