@@ -29,7 +29,11 @@ std::string ErrorText(int code) {
     if (code == MOSQ_ERR_ERRNO) {
         return std::system_category().message(errno);
     }
-    return mosquitto_strerror(code);
+    std::string text = mosquitto_strerror(code);
+    if (!text.empty() && text.back() == '.') {
+        text.pop_back();
+    }
+    return text;
 }
 
 // Two sessions with one client id would throw each other off the broker: two gateways, or
@@ -62,20 +66,23 @@ std::uint64_t MqttConnection::Send(const std::string& topic, const std::string& 
                                    MqttKind kind) {
     std::lock_guard<std::mutex> lock(Mutex);
     std::uint64_t cost = 0;
-    auto waiting = [](const Pending& p, MqttKind k) { return !p.Sent && !p.Status && p.Kind == k; };
+    // Only what waits may go: a message on the wire is never taken back, so the count of
+    // dropped messages stays exact.
+    const auto waiting = [this] { return Queue.begin() + static_cast<std::ptrdiff_t>(SentCount); };
     if (kind == MqttKind::Info) {
         const auto before = Queue.size();
-        Queue.erase(std::remove_if(Queue.begin(), Queue.end(),
-                                   [&](const Pending& p) { return waiting(p, MqttKind::Info); }),
-                    Queue.end());
+        Queue.erase(
+            std::remove_if(waiting(), Queue.end(),
+                           [](const Pending& p) { return !p.Status && p.Kind == MqttKind::Info; }),
+            Queue.end());
         cost += before - Queue.size();
     }
     // The oldest poll goes first: the newest values lead without a gap into those that follow
-    // the reconnect, and they are the ones a plant can still act on. A message already on the
-    // wire is never taken back, so the count of dropped messages stays exact.
+    // the reconnect, and they are the ones a plant can still act on. The info is kept: it is
+    // retained, rare, and all a late subscriber learns about the transmitter.
     while (Queue.size() >= QueueLimit) {
-        const auto victim = std::find_if(Queue.begin(), Queue.end(), [&](const Pending& p) {
-            return waiting(p, MqttKind::Live);
+        const auto victim = std::find_if(waiting(), Queue.end(), [](const Pending& p) {
+            return !p.Status && p.Kind == MqttKind::Live;
         });
         if (victim == Queue.end()) {
             return cost + 1;
@@ -214,32 +221,23 @@ void MqttConnection::Disconnected() {
     mosquitto_destroy(Client);
     Client = nullptr;
     std::lock_guard<std::mutex> lock(Mutex);
+    const auto sent = Queue.begin() + static_cast<std::ptrdiff_t>(SentCount);
     Queue.erase(
-        std::remove_if(Queue.begin(), Queue.end(), [](const Pending& p) { return p.Acknowledged; }),
-        Queue.end());
+        std::remove_if(Queue.begin(), sent, [](const Pending& p) { return p.Acknowledged; }), sent);
     // Whatever was on the wire unacknowledged goes again, in order, first: the broker may have
     // passed some on already, which a subscriber sees as a repeated sequence number.
-    for (Pending& p : Queue) {
-        p.Sent = false;
-        p.MessageId = 0;
-    }
+    SentCount = 0;
+    InFlight = 0;
 }
 
 void MqttConnection::PublishWaiting() {
     std::lock_guard<std::mutex> lock(Mutex);
-    int inFlight = 0;
-    for (const Pending& p : Queue) {
-        inFlight += p.Sent && !p.Acknowledged ? 1 : 0;
-    }
-    for (auto it = Queue.begin(); it != Queue.end() && inFlight < Window;) {
-        if (it->Sent) {
-            ++it;
-            continue;
-        }
+    while (SentCount < Queue.size() && InFlight < Window) {
+        Pending& p = Queue[SentCount];
         int id = 0;
         const int result =
-            mosquitto_publish(Client, &id, it->Topic.c_str(), static_cast<int>(it->Payload.size()),
-                              it->Payload.data(), 1, it->Retained);
+            mosquitto_publish(Client, &id, p.Topic.c_str(), static_cast<int>(p.Payload.size()),
+                              p.Payload.data(), 1, p.Retained);
         if (result == MOSQ_ERR_NO_CONN || result == MOSQ_ERR_CONN_LOST ||
             result == MOSQ_ERR_ERRNO) {
             // The next network wait sees the loss and reconnects.
@@ -248,28 +246,30 @@ void MqttConnection::PublishWaiting() {
         if (result != MOSQ_ERR_SUCCESS) {
             // The library refuses this message on its own (a topic or payload it cannot
             // carry), so it would be refused forever: counted as lost, not retried.
-            Note("cannot publish to " + it->Topic + " (" + ErrorText(result) + "); dropped");
+            Note("cannot publish to " + p.Topic + " (" + ErrorText(result) + "); dropped");
             ++Rejected;
-            it = Queue.erase(it);
+            Queue.erase(Queue.begin() + static_cast<std::ptrdiff_t>(SentCount));
             continue;
         }
-        it->Sent = true;
-        it->MessageId = id;
-        ++inFlight;
-        ++it;
+        p.MessageId = id;
+        ++SentCount;
+        ++InFlight;
     }
 }
 
 void MqttConnection::Acknowledge(int messageId) {
     std::lock_guard<std::mutex> lock(Mutex);
-    for (Pending& p : Queue) {
-        if (p.Sent && !p.Acknowledged && p.MessageId == messageId) {
+    for (std::size_t i = 0; i < SentCount; ++i) {
+        Pending& p = Queue[i];
+        if (!p.Acknowledged && p.MessageId == messageId) {
             p.Acknowledged = true;
+            --InFlight;
             break;
         }
     }
-    while (!Queue.empty() && Queue.front().Acknowledged) {
+    while (SentCount > 0 && Queue.front().Acknowledged) {
         Queue.pop_front();
+        --SentCount;
     }
 }
 

@@ -53,7 +53,6 @@ class MqttConnection {
         bool Retained = false;
         // The final "offline": never dropped, not counted as lost.
         bool Status = false;
-        bool Sent = false;
         bool Acknowledged = false;
         int MessageId = 0;
     };
@@ -79,7 +78,11 @@ class MqttConnection {
     // Shared with the callers of Send and Close.
     std::mutex Mutex;
     std::condition_variable WakeUp;
+    // In order; the first SentCount are on the wire (or acknowledged behind one that is not
+    // yet), the rest wait.
     std::deque<Pending> Queue;
+    std::size_t SentCount = 0;
+    int InFlight = 0;
     bool Closing = false;
     std::chrono::steady_clock::time_point Deadline;
 

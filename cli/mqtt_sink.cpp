@@ -22,6 +22,10 @@ constexpr auto DrainTime = std::chrono::seconds(5);
 // While the broker is away, a note on the losses at most this often.
 constexpr auto DropNoteInterval = std::chrono::seconds(10);
 
+std::string Messages(std::uint64_t n) {
+    return std::to_string(n) + (n == 1 ? " message" : " messages");
+}
+
 class MqttSink : public LiveSink {
   public:
     MqttSink(const MqttUrl& url, std::size_t queueLimit) : Url(url), QueueLimit(queueLimit) {
@@ -40,7 +44,7 @@ class MqttSink : public LiveSink {
         Transmitters.clear();
         mosquitto_lib_cleanup();
         if (Dropped + lost > 0) {
-            std::cerr << "mqtt: " << Dropped + lost << " messages dropped in all (" << Dropped
+            std::cerr << "mqtt: " << Messages(Dropped + lost) << " dropped in all (" << Dropped
                       << " beyond the queue of " << QueueLimit << ", " << lost
                       << " not taken by the broker at the end)" << std::endl;
         }
@@ -88,8 +92,8 @@ class MqttSink : public LiveSink {
         Dropped += dropped;
         const auto now = Clock::now();
         if (!DropNoted || now - LastDropNote >= DropNoteInterval) {
-            std::cerr << "mqtt: the queue of " << QueueLimit << " is full: " << Dropped
-                      << " messages dropped so far" << std::endl;
+            std::cerr << "mqtt: the broker does not keep up or is away: " << Messages(Dropped)
+                      << " dropped so far (queue of " << QueueLimit << ")" << std::endl;
             DropNoted = true;
             LastDropNote = now;
         }
