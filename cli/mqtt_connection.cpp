@@ -191,13 +191,13 @@ bool MqttConnection::Connect() {
     if (result != MOSQ_ERR_SUCCESS) {
         return fail(ErrorText(result));
     }
-    const auto give_up = Clock::now() + ConnackWait;
+    const auto giveUp = Clock::now() + ConnackWait;
     while (ConnectResult < 0) {
         result = mosquitto_loop(Client, 100, 1);
         if (result != MOSQ_ERR_SUCCESS) {
             return fail(ErrorText(result));
         }
-        if (Clock::now() > give_up) {
+        if (Clock::now() > giveUp) {
             return fail("no answer to CONNECT");
         }
     }
