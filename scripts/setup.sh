@@ -17,6 +17,7 @@ required=(
     qemu-user g++-i686-linux-gnu
     zip unzip locales
     nlohmann-json3-dev libcli11-dev libssl-dev chromium poppler-utils
+    libmosquitto-dev mosquitto mosquitto-clients
     clang-format
 )
 # Where a best-effort try of the 32-bit Wine failed, so later runs on this machine, fresh clones
