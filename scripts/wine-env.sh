@@ -77,12 +77,27 @@ stop_slot() {
 }
 
 stop() {
-    local slot
+    local slot pid stopping=()
     for slot in "$dir"/slot-*; do
-        [ -d "$slot" ] && stop_slot "$slot" &
+        [ -d "$slot" ] || continue
+        stop_slot "$slot" &
+        stopping+=($!)
     done
-    wait
+    # Only the slots' own jobs: a bare wait would also wait, for ever, for a display that start
+    # had begun and not yet recorded.
+    for pid in ${stopping[@]+"${stopping[@]}"}; do
+        wait "$pid"
+    done
     return 0
+}
+
+# Interrupted or failed, start ends what it has begun: a display still coming up, which is
+# not recorded yet, and every slot.
+abandon() {
+    if [ -n "${QX7_XVFB_PID:-}" ]; then
+        kill "$QX7_XVFB_PID" 2>/dev/null
+    fi
+    stop
 }
 
 make_template() {
@@ -137,9 +152,9 @@ prepare_slot() {
 start() {
     stop
     # Interrupted or failed half-way, start leaves nothing running behind it.
-    trap 'stop; exit 130' INT
-    trap 'stop; exit 143' TERM
-    trap '[ $? -eq 0 ] || stop' EXIT
+    trap 'abandon; exit 130' INT
+    trap 'abandon; exit 143' TERM
+    trap '[ $? -eq 0 ] || abandon' EXIT
     make_template
     local n slot display pids=()
     for n in $(seq 0 $((slots - 1))); do
