@@ -10,10 +10,13 @@
 #include <chrono>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "cli/command_failure.h"
 #include "cli/live_watch.h"
@@ -21,6 +24,8 @@
 #include "cli/mqtt_url.h"
 #include "tests/cli/mosquitto_broker.h"
 #include "tests/cli/mqtt_recorder.h"
+#include "tests/support/program_command.h"
+#include "tests/support/simulator_process.h"
 
 using nlohmann::json;
 
@@ -225,6 +230,63 @@ class SinkProcess {
     std::string ErrorPath;
 };
 
+// The real qx7ctl in a process of its own, its output in files of dir.
+class CtlProcess {
+  public:
+    CtlProcess(const std::vector<std::string>& args, const std::string& dir)
+        : OutPath(dir + "/ctl.out"), ErrorPath(dir + "/ctl.err") {
+        std::vector<std::string> words = ProgramCommand(QX7CTL_PATH);
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        Pid = fork();
+        if (Pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            const int out = open(OutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int errors = open(ErrorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int none = open("/dev/null", O_RDONLY);
+            if (out < 0 || errors < 0 || none < 0) {
+                _exit(127);
+            }
+            dup2(none, 0);
+            dup2(out, 1);
+            dup2(errors, 2);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~CtlProcess() {
+        if (Pid > 0) {
+            Kill();
+        }
+    }
+    bool IsRunning() const { return Pid > 0; }
+    void Kill() {
+        kill(Pid, SIGKILL);
+        waitpid(Pid, nullptr, 0);
+        Pid = -1;
+    }
+    // The exit code, -1 when it did not exit on its own.
+    int Finish() {
+        int status = 0;
+        const bool exited = waitpid(Pid, &status, 0) == Pid && WIFEXITED(status);
+        Pid = -1;
+        return exited ? WEXITSTATUS(status) : -1;
+    }
+    std::string Errors() const {
+        std::ifstream file(ErrorPath);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
+  private:
+    std::string OutPath;
+    std::string ErrorPath;
+    pid_t Pid = -1;
+};
+
 // ---- delivery ------------------------------------------------------------------------------
 
 TEST(MqttSink, EveryPollOfThreeTransmittersArrivesOnceInOrderWithItsOwnValues) {
@@ -420,6 +482,117 @@ TEST(MqttSink, AQueueOfFiveKeepsTheNewestAndCountsEveryDroppedMessage) {
     const std::size_t kept = 40 - 5 - dropped;
     for (std::size_t k = 0; k < kept; ++k) {
         EXPECT_EQ(arrivals.FirstSeen[5 + k], 40 - kept + 1 + k);
+    }
+}
+
+// ---- through qx7ctl ------------------------------------------------------------------------
+
+TEST(MqttSink, Qx7ctlWatchPublishesEveryPollOfEachTransmitterAndAKillLeavesThemOffline) {
+    MosquittoBroker broker;
+    ASSERT_TRUE(broker.IsRunning());
+    MqttRecorder recorder(broker.Port(), MosquittoBroker::WatcherUser,
+                          MosquittoBroker::WatcherPassword, "plant/#");
+    ASSERT_TRUE(recorder.IsSubscribed());
+    const std::int32_t serials[] = {301, 302, 303};
+    std::vector<std::unique_ptr<SimulatorProcess>> simulators;
+    std::vector<std::string> args = {"watch"};
+    for (int i = 0; i < 3; ++i) {
+        simulators.push_back(std::make_unique<SimulatorProcess>(std::vector<std::string>{
+            "--set", "serial=" + std::to_string(serials[i]), "--set", "ph=" + std::to_string(4 + i),
+            "--set", "offset=" + std::to_string(-10 - i)}));
+        ASSERT_TRUE(simulators.back()->IsRunning());
+        args.push_back(simulators.back()->DevicePath());
+    }
+    const std::string dir = simulators[0]->Directory();
+    // The gateway's password holds @ : and /, so the URL's percent-decoding is on the way too.
+    args.insert(args.end(), {"--mqtt", broker.GatewayUrl("plant"), "--interval", "0.2"});
+    constexpr int Polls = 8;
+    {
+        std::vector<std::string> counted = args;
+        counted.insert(counted.end(), {"--count", std::to_string(Polls)});
+        CtlProcess ctl(counted, dir);
+        ASSERT_TRUE(ctl.IsRunning());
+        ASSERT_EQ(ctl.Finish(), 0) << ctl.Errors();
+    }
+    // The clean end says offline once everything before it went out.
+    ASSERT_TRUE(recorder.WaitFor([&](const std::vector<RecordedMessage>& all) {
+        for (std::int32_t serial : serials) {
+            const auto status = On(all, "plant/" + std::to_string(serial) + "/status");
+            if (status.empty() || status.back().Payload != "offline") {
+                return false;
+            }
+        }
+        return true;
+    }));
+    const std::vector<RecordedMessage> first = recorder.Messages();
+    for (int i = 0; i < 3; ++i) {
+        const std::string topic = "plant/" + std::to_string(serials[i]) + "/live";
+        const auto live = On(first, topic);
+        ASSERT_EQ(live.size(), static_cast<std::size_t>(Polls)) << topic;
+        for (int n = 1; n <= Polls; ++n) {
+            const json document = json::parse(live[n - 1].Payload);
+            EXPECT_EQ(document.at("SequenceNumber"), n) << topic;
+            EXPECT_EQ(document.at("SerialNumber"), serials[i]) << topic;
+            EXPECT_EQ(document.at("AnalogSignal").at("Value"), 4 + i) << topic;
+            EXPECT_EQ(document.at("Faults"), "") << topic;
+        }
+    }
+
+    // A subscriber that comes after the end is given each info and the offline, retained.
+    {
+        MqttRecorder late(broker.Port(), MosquittoBroker::WatcherUser,
+                          MosquittoBroker::WatcherPassword, "plant/+/+");
+        ASSERT_TRUE(
+            late.WaitFor([&](const std::vector<RecordedMessage>& all) { return all.size() >= 6; }));
+        for (int i = 0; i < 3; ++i) {
+            const std::string topic = "plant/" + std::to_string(serials[i]) + "/";
+            const auto info = On(late.Messages(), topic + "info");
+            ASSERT_EQ(info.size(), 1u) << topic;
+            EXPECT_TRUE(info[0].Retained);
+            const json document = json::parse(info[0].Payload);
+            EXPECT_EQ(document.at("SerialNumber"), serials[i]);
+            EXPECT_EQ(document.at("SensorAsymmetryPotential").at("Value"), -10 - i);
+            const auto status = On(late.Messages(), topic + "status");
+            ASSERT_EQ(status.size(), 1u) << topic;
+            EXPECT_TRUE(status[0].Retained);
+            EXPECT_EQ(status[0].Payload, "offline");
+        }
+    }
+
+    // Without --count until killed: the broker's last will says offline for each.
+    const std::size_t before = first.size();
+    auto since = [before](const std::vector<RecordedMessage>& all, const std::string& topic) {
+        return On(std::vector<RecordedMessage>(all.begin() + static_cast<std::ptrdiff_t>(before),
+                                               all.end()),
+                  topic);
+    };
+    CtlProcess ctl(args, dir);
+    ASSERT_TRUE(ctl.IsRunning());
+    ASSERT_TRUE(recorder.WaitFor([&](const std::vector<RecordedMessage>& all) {
+        for (std::int32_t serial : serials) {
+            const std::string topic = "plant/" + std::to_string(serial) + "/";
+            const auto status = since(all, topic + "status");
+            if (since(all, topic + "live").size() < 2 || status.empty() ||
+                status.back().Payload != "online") {
+                return false;
+            }
+        }
+        return true;
+    })) << ctl.Errors();
+    ctl.Kill();
+    ASSERT_TRUE(recorder.WaitFor([&](const std::vector<RecordedMessage>& all) {
+        for (std::int32_t serial : serials) {
+            const auto status = since(all, "plant/" + std::to_string(serial) + "/status");
+            if (status.empty() || status.back().Payload != "offline") {
+                return false;
+            }
+        }
+        return true;
+    }));
+    for (std::int32_t serial : serials) {
+        const std::string topic = "plant/" + std::to_string(serial) + "/live";
+        const Arrivals arrivals = Sequence(since(recorder.Messages(), topic), topic);
+        EXPECT_EQ(arrivals.FirstSeen, Range(1, arrivals.FirstSeen.size())) << topic;
     }
 }
 
