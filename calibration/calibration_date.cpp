@@ -7,19 +7,35 @@ std::uint32_t DaysInMonth(std::uint32_t year, std::uint32_t month) {
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
-// Days since 1970-01-01, counted in 400-year eras of 146097 days from a year that starts in
-// March, so that the leap day falls at the end of the counted year.
 long DayNumber(const CalendarDay& day) {
-    const long y = static_cast<long>(day.Year) - (day.Month <= 2 ? 1 : 0);
-    const long era = y / 400;
-    const long yearOfEra = y - era * 400;
-    const long month = static_cast<long>(day.Month);
-    const long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day.Day - 1;
-    const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
+    return static_cast<long>(DayOfDate(day.Year, day.Month, day.Day));
 }
 
 }  // namespace
+
+// Counted in 400-year eras of 146097 days from a year that starts in March, so that the leap
+// day falls at the end of the counted year.
+std::int64_t DayOfDate(std::int64_t year, unsigned month, unsigned day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yearOfEra = year - era * 400;
+    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+void DateOfDay(std::int64_t day, std::int64_t& year, unsigned& month, unsigned& dayOfMonth) {
+    day += 719468;
+    const std::int64_t era = (day >= 0 ? day : day - 146096) / 146097;
+    const std::int64_t dayOfEra = day - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
+    dayOfMonth = static_cast<unsigned>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
+    month = static_cast<unsigned>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
+    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+}
 
 std::uint32_t ToBcd(std::uint32_t n) {
     std::uint32_t bcd = 0;

@@ -32,5 +32,9 @@ std::optional<CalendarDay> DecodeCalibrationDate(std::uint32_t word);
 bool IsLeapYear(std::uint32_t year);
 // A day of the proleptic Gregorian calendar between the years 1 and 9999.
 bool IsRealDay(const CalendarDay& day);
+// Days since 1970-01-01 and back, in the proleptic Gregorian calendar.
+std::int64_t DayOfDate(std::int64_t year, unsigned month, unsigned day);
+void DateOfDay(std::int64_t day, std::int64_t& year, unsigned& month, unsigned& dayOfMonth);
+
 // Days from `from` to `to` (negative when `to` is earlier); both must be real days.
 long DaysBetween(const CalendarDay& from, const CalendarDay& to);

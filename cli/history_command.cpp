@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "calibration/calibration_date.h"
 #include "calibration/probe_kind.h"
 #include "calibration/probe_rating.h"
 #include "cli/command_failure.h"

@@ -2,33 +2,11 @@
 
 #include <cstdio>
 
+#include "calibration/calibration_date.h"
+
 namespace {
 
 constexpr std::int64_t MillisecondsPerDay = 86400000;
-
-// Days since 1970-01-01 of a proleptic Gregorian date, counted in 400-year eras from
-// 0000-03-01 so that the leap day ends each era's year.
-std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-void CivilFromDays(std::int64_t days, std::int64_t& year, int& month, int& day) {
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-}
 
 bool Digits(const std::string& text, std::size_t at, std::size_t count, int& value) {
     value = 0;
@@ -51,11 +29,11 @@ std::string UtcText(std::int64_t unixMilliseconds) {
         --days;
     }
     std::int64_t year = 0;
-    int month = 0;
-    int day = 0;
-    CivilFromDays(days, year, month, day);
+    unsigned month = 0;
+    unsigned day = 0;
+    DateOfDay(days, year, month, day);
     char text[48];
-    std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02d:%02d:%02d.%03dZ",
+    std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02d:%02d:%02d.%03dZ",
                   static_cast<long long>(year), month, day, static_cast<int>(rest / 3600000),
                   static_cast<int>(rest / 60000 % 60), static_cast<int>(rest / 1000 % 60),
                   static_cast<int>(rest % 1000));
@@ -73,6 +51,7 @@ std::optional<std::int64_t> UnixMillisecondsOf(const std::string& text) {
         return std::nullopt;
     }
     const std::int64_t seconds =
-        DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+        DayOfDate(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
+        hour * 3600 + minute * 60 + second;
     return seconds * 1000 + millis;
 }

@@ -3,35 +3,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "calibration/calibration_date.h"
+
 namespace {
 
 constexpr double DaysPerMonth = 365.25 / 12.0;
 constexpr std::size_t MinimumCalibrations = 3;
 
 }  // namespace
-
-std::int64_t DayOfDate(std::int64_t year, unsigned month, unsigned day) {
-    // Years counted from March, so that the leap day ends a year.
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-void DateOfDay(std::int64_t day, std::int64_t& year, unsigned& month, unsigned& dayOfMonth) {
-    day += 719468;
-    const std::int64_t era = (day >= 0 ? day : day - 146096) / 146097;
-    const std::int64_t dayOfEra = day - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
-    dayOfMonth = static_cast<unsigned>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
-    month = static_cast<unsigned>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
-    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-}
 
 bool DayOfTimestamp(const char* timestamp, std::int64_t& day) {
     int year = 0;

@@ -30,6 +30,3 @@ SlopeTrend TrendOf(const SlopeObservation* observations, std::size_t count, doub
 
 // "2026-06-30T08:15:02Z" (the time of a record) as its day; false for any other form.
 bool DayOfTimestamp(const char* timestamp, std::int64_t& day);
-// Days since 1970-01-01 and back, in the proleptic Gregorian calendar.
-std::int64_t DayOfDate(std::int64_t year, unsigned month, unsigned day);
-void DateOfDay(std::int64_t day, std::int64_t& year, unsigned& month, unsigned& dayOfMonth);

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "calibration/calibration_date.h"
+
 namespace {
 
 std::int64_t Day(std::int64_t year, unsigned month, unsigned day) {
