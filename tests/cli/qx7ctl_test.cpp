@@ -750,7 +750,10 @@ TEST_F(CtlTest, WatchKeepsTheOthersRhythmWhileOneTransmitterFallsSilent) {
         long span = MillisecondsOfDay(rows.back().substr(0, 24)) -
                     MillisecondsOfDay(rows.front().substr(0, 24));
         span += span < 0 ? 86400000 : 0;
-        EXPECT_LT(span / static_cast<double>(rows.size() - 1), 1100.0) << serial;
+        // Polled in turn with the silent one, every gap would hold its time-outs too: above
+        // 2 s. On a busy machine one reply later than its time-out costs a retry and one
+        // poll's slot, 1/11 of a second on this mean; the bound leaves room for a few.
+        EXPECT_LT(span / static_cast<double>(rows.size() - 1), 1500.0) << serial;
         for (const std::string& row : rows) {
             EXPECT_EQ(row.back(), ',') << row;
         }
