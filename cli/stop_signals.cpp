@@ -25,6 +25,10 @@ StopSignals::~StopSignals() {
     std::signal(SIGTERM, SIG_DFL);
 }
 
+void NoteStopSignal(int number) {
+    ArrivedSignal = number;
+}
+
 bool StopRequested() {
     return ArrivedSignal != 0;
 }

@@ -12,5 +12,7 @@ class StopSignals {
 };
 
 bool StopRequested();
+// Notes a stop signal taken synchronously (see StopSignalHold) as the handler notes one.
+void NoteStopSignal(int number);
 // The exit code for the signal that arrived (130 or 143); 0 when none did.
 int StopExitCode();

@@ -16,6 +16,7 @@
 #include "cli/mqtt_sink.h"
 #include "cli/prometheus_sink.h"
 #include "cli/read_retry.h"
+#include "cli/stop_signal_hold.h"
 #include "cli/stop_signals.h"
 #include "cli/subcommands.h"
 #include "cli/terminal.h"
@@ -97,17 +98,24 @@ struct Watched {
 
 // Each port on a thread of its own, so a transmitter that does not answer costs its own
 // time-outs only; the first failure in the order of the ports is the one reported.
+// The stop signals are taken by this thread while the others run (see StopSignalHold).
 template <typename Work>
 void OnEachThread(std::vector<std::unique_ptr<Watched>>& watched, Work work) {
     std::vector<std::thread> threads;
-    for (auto& one : watched) {
-        threads.emplace_back([&work, &one] {
-            try {
-                work(*one);
-            } catch (...) {
-                one->Failure = std::current_exception();
-            }
-        });
+    std::atomic<std::size_t> running(watched.size());
+    {
+        StopSignalHold hold;
+        for (auto& one : watched) {
+            threads.emplace_back([&work, &one, &running] {
+                try {
+                    work(*one);
+                } catch (...) {
+                    one->Failure = std::current_exception();
+                }
+                --running;
+            });
+        }
+        hold.WaitUntil([&running] { return running == 0; });
     }
     for (std::thread& thread : threads) {
         thread.join();
