@@ -75,20 +75,22 @@ HWND FindTopLevelWindow(DWORD processId, const std::string& title, DWORD timeout
 }
 
 std::string TextOf(HWND window) {
-    DWORD_PTR length = 0;
-    // SendMessageTimeoutA returns 0 when the window failed to answer in time.
-    if (SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerWait, &length) ==
-        0) {
-        return {};
+    // The text may change between two messages, so its length is not asked apart from it: a
+    // buffer the text does not fill holds all of it.
+    std::string text(256, '\0');
+    for (;;) {
+        DWORD_PTR copied = 0;
+        // SendMessageTimeoutA returns 0 when the window failed to answer in time.
+        if (SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                                SMTO_NORMAL, kAnswerWait, &copied) == 0) {
+            return {};
+        }
+        if (copied + 1 < text.size()) {
+            text.resize(copied);
+            return text;
+        }
+        text.assign(text.size() * 2, '\0');
     }
-    std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    if (SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                            SMTO_NORMAL, kAnswerWait, &copied) == 0) {
-        return {};
-    }
-    text.resize(copied);
-    return text;
 }
 
 std::string ClassOf(HWND window) {
