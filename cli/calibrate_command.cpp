@@ -382,7 +382,7 @@ RecordedPoint TracedPoint(const CalibrationPoint& point, const MeasuredPoint& me
 
 // What went out and what the transmitter holds afterwards, whether or not all of it went.
 bool KeepCalibrationRecord(CalibrationRecord record, const CalibrationWrites& writes,
-                           const CalibrationResult& result, TransmitterLink& link,
+                           const CalibrationResult& result, TransmitterLink& link, int retries,
                            const RecordOptions& options) {
     const struct {
         bool Written;
@@ -396,7 +396,7 @@ bool KeepCalibrationRecord(CalibrationRecord record, const CalibrationWrites& wr
     record.Outcome =
         record.FailedWriteCount == 0 ? RecordOutcome::Written : RecordOutcome::WriteFailed;
     record.Judgement = RateProbe(ProbeKindPh, result.Offset, result.Slope, RatingLimits{});
-    record.AsLeft = ReadCalibrationValues(link);
+    record.AsLeft = ReadCalibrationValues(link, retries);
     return KeepRecord(record, options);
 }
 
@@ -437,7 +437,7 @@ int RunCalibrate(CalibrateOptions& options) {
         throw CommandFailure(ExitCode::Usage,
                              "the transmitter holds an ISE probe; calibrate takes pH buffers");
     }
-    const TransmitterFacts facts = ReadFacts(link, "QX7");
+    const TransmitterFacts facts = ReadFacts(link, "QX7", options.Link.Retries);
 
     CommandLineView view(solutions);
     const LocalDate clock;
@@ -530,8 +530,8 @@ int RunCalibrate(CalibrateOptions& options) {
     for (std::int32_t point = 1; point <= 2; ++point) {
         record.AddPoint(TracedPoint(calibration.GetPoint(point), measured[point - 1], *buffers));
     }
-    const bool kept =
-        KeepCalibrationRecord(std::move(record), writes, result, link, options.Records);
+    const bool kept = KeepCalibrationRecord(std::move(record), writes, result, link,
+                                            options.Link.Retries, options.Records);
     Verify(link, options.Link.Retries, result, view);
     report["written"] = true;
     if (options.Json) {

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/command_failure.h"
+#include "cli/read_retry.h"
 #include "cli/value_text.h"
 #include "records/record_log.h"
 #include "records/record_stamp.h"
@@ -24,38 +25,38 @@ std::string RecordsFolderOf(const RecordOptions& options) {
     return std::string(folder.Data(), folder.Size());
 }
 
-CalibrationValues ReadCalibrationValues(Transmitter& link) {
+CalibrationValues ReadCalibrationValues(Transmitter& link, int retries) {
     CalibrationValues values;
     std::uint8_t kind = 0;
-    if (link.ReadProbeKind(kind)) {
+    if (ReadWithRetries(retries, [&] { return link.ReadProbeKind(kind); })) {
         values.ProbeKind = kind;
     }
     float value = 0.0f;
-    if (link.ReadOffset(value)) {
+    if (ReadWithRetries(retries, [&] { return link.ReadOffset(value); })) {
         values.Offset = value;
     }
-    if (link.ReadSensitivity(value)) {
+    if (ReadWithRetries(retries, [&] { return link.ReadSensitivity(value); })) {
         values.Slope = value;
     }
     std::uint32_t date = 0;
-    if (link.ReadCalibrationDate(date)) {
+    if (ReadWithRetries(retries, [&] { return link.ReadCalibrationDate(date); })) {
         values.Date = date;
     }
     return values;
 }
 
-TransmitterFacts ReadFacts(Transmitter& link, const std::string& identity) {
+TransmitterFacts ReadFacts(Transmitter& link, const std::string& identity, int retries) {
     TransmitterFacts facts;
     facts.Device.Identity = identity.c_str();
     std::uint16_t firmware = 0;
-    if (link.ReadFirmwareVersion(firmware)) {
+    if (ReadWithRetries(retries, [&] { return link.ReadFirmwareVersion(firmware); })) {
         facts.Device.Firmware = firmware;
     }
     std::int32_t serialNumber = 0;
-    if (link.ReadSerialNumber(serialNumber)) {
+    if (ReadWithRetries(retries, [&] { return link.ReadSerialNumber(serialNumber); })) {
         facts.Device.SerialNumber = serialNumber;
     }
-    facts.Calibration = ReadCalibrationValues(link);
+    facts.Calibration = ReadCalibrationValues(link, retries);
     return facts;
 }
 
@@ -110,18 +111,18 @@ std::vector<LoggedRecord> ReadLog(const std::string& folder, std::int32_t serial
 }
 
 int WriteAndRecord(CalibrationRecord record, const RecordOptions& options, Transmitter& link,
-                   const std::string& what, const std::function<int()>& write) {
+                   int retries, const std::string& what, const std::function<int()>& write) {
     int code = ExitCode::Success;
     try {
         code = write();
     } catch (const CommandFailure&) {
         record.Outcome = RecordOutcome::WriteFailed;
         record.AddFailedWrite(what.c_str());
-        record.AsLeft = ReadCalibrationValues(link);
+        record.AsLeft = ReadCalibrationValues(link, retries);
         KeepRecord(record, options);
         throw;
     }
-    record.AsLeft = ReadCalibrationValues(link);
+    record.AsLeft = ReadCalibrationValues(link, retries);
     if (!KeepRecord(record, options) && code == ExitCode::Success) {
         return ExitCode::RecordNotKept;
     }

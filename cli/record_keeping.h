@@ -23,11 +23,11 @@ void AddRecordOptions(CLI::App& command, RecordOptions& options);
 // --records, else QX7_RECORDS, else the user's data folder.
 std::string RecordsFolderOf(const RecordOptions& options);
 
-// The device and the probe's calibration as the transmitter answers now; what gets no answer
-// stays none. identity is what the connection read.
-TransmitterFacts ReadFacts(Transmitter& link, const std::string& identity);
+// The device and the probe's calibration as the transmitter answers now, each read with
+// `retries` more tries; what gets no answer stays none. identity is what the connection read.
+TransmitterFacts ReadFacts(Transmitter& link, const std::string& identity, int retries);
 // Only the calibration part, after a write.
-CalibrationValues ReadCalibrationValues(Transmitter& link);
+CalibrationValues ReadCalibrationValues(Transmitter& link, int retries);
 
 // Stamps the record (the operator from --operator, else the system user) and appends it.
 // When it cannot be kept, says so on standard error and returns false: the caller ends with
@@ -39,7 +39,7 @@ bool KeepRecord(CalibrationRecord record, const RecordOptions& options);
 // that the write named what failed, and the failure goes on to the caller. Returns write's
 // code, or ExitCode::RecordNotKept when only the record failed.
 int WriteAndRecord(CalibrationRecord record, const RecordOptions& options, Transmitter& link,
-                   const std::string& what, const std::function<int()>& write);
+                   int retries, const std::string& what, const std::function<int()>& write);
 
 // The lines of one transmitter's log, each parsed; CommandFailure (exit code 2) when the log
 // cannot be read, 1 naming the line that is not a record.

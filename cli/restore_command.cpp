@@ -142,7 +142,7 @@ int RunRestore(RestoreOptions& options) {
     record.AsFound.Offset = read.Offset;
     record.AsFound.Slope = read.Sensitivity;
     record.AsFound.Date = read.CalibrationDate;
-    return WriteAndRecord(record, options.Records, link, "restore",
+    return WriteAndRecord(record, options.Records, link, options.Link.Retries, "restore",
                           [&] { return WritePlan(options, link, *sensors, file, current, plan); });
 }
 

@@ -135,12 +135,12 @@ int RunSet(SetOptions& options) {
     if (!key->Calibration && key->Type != SettingType::ProbeKind) {
         return WriteOne(options, link, *sensors, *key, checked);
     }
-    const TransmitterFacts facts = ReadFacts(link, "QX7");
+    const TransmitterFacts facts = ReadFacts(link, "QX7", options.Link.Retries);
     CalibrationRecord record;
     record.Event = RecordEvent::Set;
     record.Device = facts.Device;
     record.AsFound = facts.Calibration;
-    return WriteAndRecord(record, options.Records, link, key->Name,
+    return WriteAndRecord(record, options.Records, link, options.Link.Retries, key->Name,
                           [&] { return WriteOne(options, link, *sensors, *key, checked); });
 }
 

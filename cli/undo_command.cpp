@@ -131,7 +131,7 @@ int RunUndo(UndoOptions& options) {
     StopSignals stop;
     TransmitterLink link;
     ConnectTransmitter(link, options.Link.Port, options.Link.Retries);
-    const TransmitterFacts facts = ReadFacts(link, "QX7");
+    const TransmitterFacts facts = ReadFacts(link, "QX7", options.Link.Retries);
     if (!facts.Device.SerialNumber) {
         throw CommandFailure(ExitCode::Communication, "no valid reply reading the serial number");
     }
@@ -154,6 +154,11 @@ int RunUndo(UndoOptions& options) {
                                  "written");
     }
     const Calibration held = CalibrationOf(facts.Calibration);
+    // A value that got no reply is not a value someone else wrote: the answer is unknown.
+    if (!held.Complete()) {
+        throw CommandFailure(ExitCode::Communication,
+                             "no valid reply when reading the calibration; nothing written");
+    }
     const std::string changedSince = Differences(held, CalibrationOf(change->Record["as_left"]));
     if (!changedSince.empty()) {
         throw CommandFailure(ExitCode::No, "the transmitter no longer holds what " + which +
@@ -179,7 +184,7 @@ int RunUndo(UndoOptions& options) {
     if (!link.WriteCalibrationDate(date)) {
         record.AddFailedWrite("date");
     }
-    record.AsLeft = ReadCalibrationValues(link);
+    record.AsLeft = ReadCalibrationValues(link, options.Link.Retries);
     const std::string notStored = Differences(CalibrationOf(record.AsLeft), target);
     if (record.FailedWriteCount != 0 || !notStored.empty()) {
         record.Outcome = RecordOutcome::WriteFailed;

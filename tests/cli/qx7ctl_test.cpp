@@ -1261,8 +1261,16 @@ TEST_F(RecordsTest, UndoRefusesOverValuesSomeoneElseWroteSince) {
     SimulatorProcess simulator(KnownSettings);
     const std::string folder = simulator.Directory() + "/records";
     CalibratedFourTimes(folder);
+    // A slope that gets no reply, even tried again, is unknown, not changed by someone else.
+    ASSERT_TRUE(simulator.Control("fault silent on 59"));
+    Outcome outcome = Ctl(simulator, {"undo", "PORT", "--records", folder, "--yes"});
+    EXPECT_EQ(outcome.Code, 4) << outcome.Err;
+    EXPECT_NE(outcome.Err.find("no valid reply when reading the calibration"), std::string::npos)
+        << outcome.Err;
+    ASSERT_TRUE(simulator.Control("clear"));
+
     ASSERT_TRUE(simulator.Control("set offset -17.5"));
-    const Outcome outcome = Ctl(simulator, {"undo", "PORT", "--records", folder, "--yes"});
+    outcome = Ctl(simulator, {"undo", "PORT", "--records", folder, "--yes"});
     EXPECT_EQ(outcome.Code, 1);
     EXPECT_NE(outcome.Err.find("offset -17.5 mV (expected -18)"), std::string::npos) << outcome.Err;
     EXPECT_TRUE(WrittenCodes(simulator).empty());
