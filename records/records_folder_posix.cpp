@@ -9,7 +9,7 @@ const char PathSeparator = '/';
 
 Text DefaultRecordsFolder() {
     const char* data = std::getenv("XDG_DATA_HOME");
-    // The base directory specification: a relative value is to be ignored.
+    // XDG_DATA_HOME holds an absolute path; a relative value is ignored, as XDG says.
     if (data != nullptr && data[0] == '/') {
         return Text(data).Append("/qx7/records");
     }
