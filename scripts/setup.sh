@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 
 required=(
-    cmake ninja-build ccache g++ clang libclang-rt-dev file
+    cmake ninja-build ccache g++ clang libclang-rt-dev lld file
     googletest libgtest-dev libgmock-dev
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev

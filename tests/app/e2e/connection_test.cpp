@@ -42,7 +42,7 @@ class Connection : public testing::Test {
         LineWatch line;
         line.Mark();
         ASSERT_EQ(Choose("COM7"), Delivery::Handled);
-        ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 20000));
+        ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 20000)) << line.Summary();
         ASSERT_EQ(Program.TextAt(place::Identity), "QX7");
     }
 
@@ -62,7 +62,7 @@ TEST_F(Connection, AQx7IsReadCompletelyInOrderAndShownAsItReports) {
     line.Mark();
     ASSERT_EQ(Choose("COM7"), Delivery::Handled);
 
-    ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 20000));
+    ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 20000)) << line.Summary();
     // Without "Číst" nothing follows the first reading of the live values.
     Sleep(1500);
     EXPECT_EQ(line.Codes(), kConnectRequests);
@@ -176,7 +176,7 @@ TEST_F(Connection, ACopiedOrLateReplyInTheFirstReadingNeverShowsInAnotherField) 
         LineWatch line;
         line.Mark();
         ASSERT_EQ(Choose("COM7"), Delivery::Handled);
-        ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 20000));
+        ASSERT_TRUE(line.WaitForCount(kConnectRequests.size(), 20000)) << line.Summary();
         // (7 - 1) / (13 - 1) in per cent: the last field of the first reading.
         ASSERT_TRUE(driver::WaitUntil([&] { return Text(place::Ratio) == "50.00"; }, 5000));
 
@@ -199,7 +199,7 @@ TEST_F(Connection, NoCoefficientsAreAskedForWhenTheSensorDegreeIsNotAnswered) {
     line.Mark();
     ASSERT_EQ(Choose("COM7"), Delivery::Handled);
 
-    ASSERT_TRUE(line.WaitForCount(kConnectRequests.size() - 1, 20000));
+    ASSERT_TRUE(line.WaitForCount(kConnectRequests.size() - 1, 20000)) << line.Summary();
     Sleep(500);
     EXPECT_EQ(line.Codes(), (std::vector<int>{33, 34, 35, 50, 51, 60, 58, 59, 62, 56, 57, 52, 61,
                                               38, 39, 40, 41, 42}));

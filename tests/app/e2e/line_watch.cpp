@@ -2,6 +2,8 @@
 
 #include "tests/app/driver/window_inspector.h"
 
+#include <sstream>
+
 void LineWatch::Mark() {
     std::vector<LoggedFrame> frames;
     // An unreadable log counts as empty; the comparisons that follow then fail visibly.
@@ -24,4 +26,14 @@ std::vector<int> LineWatch::Codes() const {
 
 bool LineWatch::WaitForCount(size_t count, DWORD timeoutMs) const {
     return driver::WaitUntil([&] { return Frames().size() >= count; }, timeoutMs);
+}
+
+std::string LineWatch::Summary() const {
+    const std::vector<LoggedFrame> frames = Frames();
+    std::ostringstream text;
+    text << frames.size() << " requests since the mark:";
+    for (const LoggedFrame& frame : frames) {
+        text << ' ' << frame.Code() << '@' << frame.Milliseconds;
+    }
+    return text.str();
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "tests/app/driver/logged_frame.h"
@@ -20,6 +21,9 @@ class LineWatch {
     // Waits until at least `count` requests arrived since the mark; false when they did not
     // within `timeoutMs`.
     bool WaitForCount(size_t count, DWORD timeoutMs) const;
+    // The requests since the mark as "code@milliseconds" for a failure's message, so that a
+    // connection that stopped early shows where it stopped and how late the line went quiet.
+    std::string Summary() const;
 
   private:
     SimulatorLog Log;

@@ -33,7 +33,7 @@ class LiveReading : public testing::Test {
         line.Mark();
         ASSERT_EQ(driver::ChooseComboText(Program.Control(place::PortBox), "COM7", 15000),
                   Delivery::Handled);
-        ASSERT_TRUE(line.WaitForCount(19, 20000));
+        ASSERT_TRUE(line.WaitForCount(19, 20000)) << line.Summary();
         ASSERT_EQ(Program.TextAt(place::Identity), "QX7");
     }
 
@@ -88,7 +88,7 @@ TEST_F(LiveReading, ReadsAtOnceThenEverySecondUntilUnchecked) {
     EXPECT_EQ(line.Codes(), kPollRequests) << "the first reading is part of the click";
 
     // The first reading and three ticks.
-    ASSERT_TRUE(line.WaitForCount(4 * kPollRequests.size(), 20000));
+    ASSERT_TRUE(line.WaitForCount(4 * kPollRequests.size(), 20000)) << line.Summary();
     const std::vector<LoggedFrame> frames = line.Frames();
     const std::vector<unsigned long> polls = TimesOf(frames, 38);
     ASSERT_GE(polls.size(), 4u);
@@ -113,7 +113,7 @@ TEST_F(LiveReading, ASecondNotificationOfTheCheckedBoxStartsNothingMore) {
     // is its own doing.
     LineWatch line;
     line.Mark();
-    ASSERT_TRUE(line.WaitForCount(kPollRequests.size(), 20000));
+    ASSERT_TRUE(line.WaitForCount(kPollRequests.size(), 20000)) << line.Summary();
     line.Mark();
     DWORD_PTR result = 0;
     ASSERT_NE(
@@ -154,7 +154,7 @@ TEST_F(LiveReading, AnUnansweredResistanceEndsThatReading) {
     LineWatch line;
     line.Mark();
     ASSERT_EQ(ClickRead(), Delivery::Handled);
-    ASSERT_TRUE(line.WaitForCount(6, 20000));
+    ASSERT_TRUE(line.WaitForCount(6, 20000)) << line.Summary();
     const std::vector<int> codes = line.Codes();
     EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 6),
               (std::vector<int>{38, 38, 39, 40, 41, 42}));
@@ -262,7 +262,7 @@ TEST_F(LiveReading, ClosingTheWindowWhileReadingEndsTheProgramCleanly) {
     LineWatch line;
     line.Mark();
     ASSERT_EQ(ClickRead(), Delivery::Handled);
-    ASSERT_TRUE(line.WaitForCount(2 * kPollRequests.size(), 20000));
+    ASSERT_TRUE(line.WaitForCount(2 * kPollRequests.size(), 20000)) << line.Summary();
 
     DWORD exitCode = 1;
     ASSERT_TRUE(Program.Close(exitCode));

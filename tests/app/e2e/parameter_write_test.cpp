@@ -45,7 +45,7 @@ class ParameterWrite : public testing::Test {
         line.Mark();
         ASSERT_EQ(driver::ChooseComboText(Program.Control(place::PortBox), "COM7", 15000),
                   Delivery::Handled);
-        ASSERT_TRUE(line.WaitForCount(19, 20000));
+        ASSERT_TRUE(line.WaitForCount(19, 20000)) << line.Summary();
         Line.Mark();
     }
 

@@ -52,7 +52,7 @@ void DialogSession::Connect() {
     Line.Mark();
     ASSERT_EQ(driver::ChooseComboText(Program.Control(place::PortBox), "COM7", 15000),
               Delivery::Handled);
-    ASSERT_TRUE(Line.WaitForCount(ConnectRequests, 20000));
+    ASSERT_TRUE(Line.WaitForCount(ConnectRequests, 20000)) << Line.Summary();
     Line.Mark();
 }
 

@@ -209,7 +209,7 @@ TEST_F(ProbeCalibrationDialogTest, AFailedSetUpLeavesNothingToStartAndOkRefuses)
     }
     // The unanswered request may reach the log after the dialog shows; then nothing more
     // comes: a timer would have asked again within the 550 ms of a tick.
-    EXPECT_TRUE(Line.WaitForCount(2, 20000));
+    EXPECT_TRUE(Line.WaitForCount(2, 20000)) << Line.Summary();
     Sleep(1200);
     EXPECT_EQ(Line.Codes(), (std::vector<int>{51, 52})) << "no coefficients, and no timer";
 
