@@ -24,6 +24,7 @@
 #include "cli/mqtt_url.h"
 #include "tests/cli/mosquitto_broker.h"
 #include "tests/cli/mqtt_recorder.h"
+#include "tests/support/built_programs.h"
 #include "tests/support/program_command.h"
 #include "tests/support/simulator_process.h"
 
@@ -183,7 +184,7 @@ class SinkProcess {
             dup2(in[0], 0);
             dup2(errors, 2);
             close(in[1]);
-            execl(MQTT_SINK_DRIVER_PATH, MQTT_SINK_DRIVER_PATH, url.c_str(),
+            execl(MqttSinkDriverProgram(), MqttSinkDriverProgram(), url.c_str(),
                   std::to_string(queue).c_str(), nullptr);
             _exit(127);
         }
@@ -235,7 +236,7 @@ class CtlProcess {
   public:
     CtlProcess(const std::vector<std::string>& args, const std::string& dir)
         : OutPath(dir + "/ctl.out"), ErrorPath(dir + "/ctl.err") {
-        std::vector<std::string> words = ProgramCommand(QX7CTL_PATH);
+        std::vector<std::string> words = ProgramCommand(Qx7ctlProgram());
         words.insert(words.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (std::string& word : words) {

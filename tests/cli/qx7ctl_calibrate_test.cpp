@@ -25,6 +25,7 @@
 
 #include "records/chain_check.h"
 #include "records/sha256.h"
+#include "tests/support/built_programs.h"
 #include "tests/support/program_command.h"
 #include "tests/support/simulator_process.h"
 
@@ -95,7 +96,7 @@ class Calibration {
     Calibration(const SimulatorProcess& simulator, std::vector<std::string> args, int input,
                 int errorOutput = -1)
         : Dir(simulator.Directory()) {
-        std::vector<std::string> words = ProgramCommand(QX7CTL_PATH);
+        std::vector<std::string> words = ProgramCommand(Qx7ctlProgram());
         words.push_back("calibrate");
         words.push_back(simulator.DevicePath());
         words.insert(words.end(), args.begin(), args.end());

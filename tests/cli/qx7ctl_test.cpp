@@ -31,6 +31,7 @@
 #include "records/record_line.h"
 #include "records/record_log.h"
 #include "records/sha256.h"
+#include "tests/support/built_programs.h"
 #include "tests/support/program_command.h"
 #include "tests/support/simulator_process.h"
 
@@ -68,7 +69,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // Starts qx7ctl with its output in files of dir.
 pid_t StartCtl(const std::vector<std::string>& args, const std::string& dir) {
-    std::vector<std::string> words = ProgramCommand(QX7CTL_PATH);
+    std::vector<std::string> words = ProgramCommand(Qx7ctlProgram());
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& word : words) {
@@ -1323,7 +1324,7 @@ TEST_F(RecordsTest, ACertificatePrintsOnOneA4PageWithEveryValueAndTheChainHash) 
     const std::vector<std::string> lines = Lines(ReadText(LogOf(folder)));
     char hash[Sha256TextSize];
     ASSERT_TRUE(Sha256Hex(lines[3].data(), lines[3].size(), hash));
-    std::filesystem::create_directories(QX7_CERTIFICATE_DIR);
+    std::filesystem::create_directories(CertificateFolder());
 
     for (const std::string lang : {"en", "cs"}) {
         const std::string html = dir + "/certificate-" + lang + ".html";
@@ -1335,7 +1336,7 @@ TEST_F(RecordsTest, ACertificatePrintsOnOneA4PageWithEveryValueAndTheChainHash) 
         EXPECT_EQ(page.find("src="), std::string::npos) << "no external files";
 
         const std::string pdf = dir + "/certificate-" + lang + ".pdf";
-        const std::string png = std::string(QX7_CERTIFICATE_DIR) + "/certificate-" + lang;
+        const std::string png = std::string(CertificateFolder()) + "/certificate-" + lang;
         const std::string print =
             "timeout 120 chromium --headless --no-sandbox --disable-gpu "
             "--no-first-run --user-data-dir=" +

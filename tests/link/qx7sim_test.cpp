@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "link/transmitter_link.h"
+#include "tests/support/built_programs.h"
 #include "tests/support/simulator_process.h"
 
 namespace {
@@ -48,7 +49,7 @@ long CpuTicks(pid_t pid) {
 }
 
 int RunSimulator(const std::vector<std::string>& options) {
-    std::vector<std::string> args = {QX7SIM_PATH};
+    std::vector<std::string> args = {SimulatorProgram()};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (auto& a : args) {

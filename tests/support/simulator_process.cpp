@@ -1,6 +1,8 @@
 // Starts qx7sim as a child process and talks to its control FIFO and request log.
 #include "tests/support/simulator_process.h"
 
+#include "tests/support/built_programs.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -45,8 +47,8 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options) {
     Log = Dir + "/requests.log";
     ControlPath = Dir + "/control";
 
-    std::vector<std::string> args = {QX7SIM_PATH, "--link",    Link,       "--log",
-                                     Log,         "--control", ControlPath};
+    std::vector<std::string> args = {SimulatorProgram(), "--link",   Link, "--log", Log,
+                                     "--control",        ControlPath};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (auto& a : args) {
