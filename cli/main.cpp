@@ -10,6 +10,7 @@
 #include "cli/nearest_name.h"
 #include "cli/subcommands.h"
 #include "cli/value_text.h"
+#include "objects/build_version.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ int UnknownCommand(int argc, char** argv, const std::vector<std::string>& names)
 
 int main(int argc, char** argv) {
     CLI::App app{"qx7ctl - read, log, save, compare and set QX7 pH transmitters"};
-    app.set_version_flag("--version", QX7_VERSION);
+    app.set_version_flag("--version", BuildVersion());
     app.require_subcommand(1);
     app.footer(ExitCodes);
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "objects/build_version.h"
 #include "resources/resource_ids.h"
 #include "tests/app/dialog_template.h"
 
@@ -237,7 +238,7 @@ TEST(ProgramIcon, OffersSixteenThirtyTwoAndFortyEightPixels) {
 // fixed part its major, minor and patch numbers and the count of commits after the tag.
 TEST(ProgramVersion, NamesTheProductAndTheBuildsVersion) {
     unsigned major = 0, minor = 0, patch = 0, commits = 0;
-    ASSERT_GE(std::sscanf(QX7_VERSION, "%u.%u.%u-%u", &major, &minor, &patch, &commits), 3);
+    ASSERT_GE(std::sscanf(BuildVersion(), "%u.%u.%u-%u", &major, &minor, &patch, &commits), 3);
 
     char path[MAX_PATH] = {};
     ASSERT_NE(GetModuleFileNameA(nullptr, path, sizeof path), 0u);
@@ -261,7 +262,7 @@ TEST(ProgramVersion, NamesTheProductAndTheBuildsVersion) {
         ASSERT_TRUE(VerQueryValueA(block.data(),
                                    (std::string("\\StringFileInfo\\040504E2\\") + name).c_str(),
                                    reinterpret_cast<void**>(&version), &length));
-        EXPECT_STREQ(version, QX7_VERSION);
+        EXPECT_STREQ(version, BuildVersion());
     }
     char* product = nullptr;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040504E2\\ProductName",

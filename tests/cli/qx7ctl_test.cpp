@@ -28,6 +28,7 @@
 
 #include "calibration/sensor_list.h"
 #include "link/transmitter_link.h"
+#include "objects/build_version.h"
 #include "records/record_line.h"
 #include "records/record_log.h"
 #include "records/sha256.h"
@@ -871,7 +872,7 @@ TEST_F(CtlTest, EveryCommandEndsWithTheExitCodeOfItsKindOfOutcome) {
 
     outcome = Ctl(simulator, {"--version"});
     EXPECT_EQ(outcome.Code, 0);
-    EXPECT_EQ(outcome.Out, QX7_VERSION "\n");
+    EXPECT_EQ(outcome.Out, std::string(BuildVersion()) + "\n");
     outcome = Ctl(simulator, {"help", "restore"});
     EXPECT_EQ(outcome.Code, 0);
     EXPECT_NE(outcome.Out.find("--with-calibration"), std::string::npos) << outcome.Out;

@@ -1,0 +1,5 @@
+#include "objects/build_version.h"
+
+const char* BuildVersion() {
+    return QX7_VERSION;
+}
