@@ -1,5 +1,7 @@
 #include "tests/app/e2e/config_program.h"
 
+#include <cstdio>
+
 #include "tests/app/driver/user_input.h"
 #include "tests/app/driver/window_inspector.h"
 
@@ -27,6 +29,8 @@ std::string WindowsPath(std::string path) {
 
 bool ConfigProgram::Start(const std::vector<std::string>& variables) {
     if (!Process.Start("\"" + WindowsPath(QX7CONFIG_EXE) + "\"", variables)) {
+        // Seen once, at once after the previous program had closed: the next one tells why.
+        std::fprintf(stderr, "CreateProcess of the program failed: error %lu\n", GetLastError());
         return false;
     }
     MainWindow = driver::FindTopLevelWindow(Process.Id(), kTitle, kStartWait);
