@@ -728,11 +728,20 @@ TEST_F(CtlTest, WatchKeepsTheOthersRhythmWhileOneTransmitterFallsSilent) {
     const std::size_t silentFrom = Lines(ReadText(csv)).size();
 
     // Twelve polls of each other transmitter, while the silent one's polls wait out their
-    // time-outs; the Prometheus file is whole whenever it is read.
+    // time-outs, and until the silent one has ended a poll at its resistance: the poll that
+    // was running when it fell silent ends later, after a time-out for each field, and longer
+    // still on a busy machine. The Prometheus file is whole whenever it is read.
     constexpr std::size_t Polls = 12;
+    auto silentPollEnded = [&] {
+        const std::vector<std::string> rows = rowsOf("203", silentFrom);
+        return std::any_of(rows.begin(), rows.end(), [](const std::string& row) {
+            return row.find("resistance: no reply") != std::string::npos;
+        });
+    };
     int snapshots = 0;
     deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20 + Polls);
-    while ((rowsOf("201", silentFrom).size() < Polls || rowsOf("202", silentFrom).size() < Polls) &&
+    while ((rowsOf("201", silentFrom).size() < Polls || rowsOf("202", silentFrom).size() < Polls ||
+            !silentPollEnded()) &&
            std::chrono::steady_clock::now() < deadline) {
         const std::string text = ReadText(prom);
         const std::map<std::string, double> samples = PrometheusSamples(text);
