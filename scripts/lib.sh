@@ -63,7 +63,9 @@ qx7_realtime() {
 # priority, else as it is: for what stands in for hardware or the system (the simulator, the
 # Wine server), whose serial time-outs are real. Usage: qx7_ahead COMMAND [ARGS...]
 qx7_ahead() {
-    if nice -n -10 true 2>/dev/null; then
+    # GNU nice runs the command even where it may not raise the priority, with a warning and
+    # status 0, so whether it may is read from the niceness it gave.
+    if [ "$(nice -n -10 nice 2>/dev/null)" -lt "$(nice)" ]; then
         exec nice -n -10 "$@"
     fi
     exec "$@"
