@@ -48,17 +48,6 @@ qx7_start_xvfb() {
     }
 }
 
-# Runs COMMAND as a stand-in for hardware, which has a processor of its own: real-time (the
-# lowest FIFO priority, not passed on to children) where this user may, else as qx7_ahead.
-# A simulator woken late would send a reply's copy late enough to pass for the next
-# request's reply. Usage: qx7_realtime COMMAND [ARGS...]
-qx7_realtime() {
-    if chrt --fifo --reset-on-fork 1 true 2>/dev/null; then
-        exec chrt --fifo --reset-on-fork 1 "$@"
-    fi
-    qx7_ahead "$@"
-}
-
 # Runs COMMAND ahead of builds and other tests for the processor, where this user may raise a
 # priority, else as it is: for what stands in for hardware or the system (the simulator, the
 # Wine server), whose serial time-outs are real. Usage: qx7_ahead COMMAND [ARGS...]
@@ -82,7 +71,7 @@ qx7_start_simulator() {
         return 1
     fi
     # A transmitter answers in time whatever else the machine does.
-    qx7_realtime "$simulator" --link "$dir/link" --log "$dir/requests.log" \
+    "$simulator" --realtime --link "$dir/link" --log "$dir/requests.log" \
         --control "$dir/control" "$@" &
     QX7_SIM_PID=$!
     QX7_SIM_LINK="$dir/link"

@@ -4,8 +4,10 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 
+#include "tools/serving_priority.h"
 #include "tools/simulator_engine.h"
 #include "tools/simulator_options.h"
 #include "tools/simulator_shell.h"
@@ -88,6 +90,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qx7sim: %s\n", error.c_str());
         return 1;
     }
-    shell.Run(Stop);
+    {
+        // Raised only around the loop: the start-up and exit work of a sanitized build would
+        // hold a processor at real-time priority.
+        std::optional<ServingPriority> serving;
+        if (options.RealTime) {
+            serving.emplace();
+        }
+        shell.Run(Stop);
+    }
     return 0;
 }

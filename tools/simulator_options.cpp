@@ -41,6 +41,8 @@ const char* SimulatorOptions::Usage() {
            "  --echo 'KEY VALUE'      the next write of KEY stores and echoes VALUE\n"
            "  --settle 'tau S noise SIGMA ...'  the probe settles after every change\n"
            "  --exec LINE       any control command\n"
+           "  --realtime        serve real-time where allowed, else at nice -10, so that replies\n"
+           "                    keep the wire's time on a busy machine\n"
            "  --help            this text\n"
            "See tools/README.md for the settings and control commands.\n";
 }
@@ -56,6 +58,10 @@ bool SimulatorOptions::Parse(int argc, const char* const* argv, SimulatorOptions
         }
         if (std::strcmp(option, "--silent") == 0) {
             options.Lines.push_back("fault silent");
+            continue;
+        }
+        if (std::strcmp(option, "--realtime") == 0) {
+            options.RealTime = true;
             continue;
         }
         if (std::strcmp(option, "--pace") == 0) {

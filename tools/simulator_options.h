@@ -11,6 +11,8 @@ struct SimulatorOptions {
     std::string Config;
     // Control lines from the options, applied after the config file, in the order given.
     std::vector<std::string> Lines;
+    // Serve at a priority that answers on the wire's time on a busy machine.
+    bool RealTime = false;
     bool Help = false;
 
     // False, with a message in error, for an unknown option or one without its value.

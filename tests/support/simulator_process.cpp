@@ -4,9 +4,7 @@
 #include "tests/support/built_programs.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,7 +46,9 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options) {
     Log = Dir + "/requests.log";
     ControlPath = Dir + "/control";
 
-    std::vector<std::string> args = {SimulatorProgram(), "--link",   Link, "--log", Log,
+    // Real-time where allowed: a simulator woken late would send a reply's copy late enough
+    // to pass for the next request's reply.
+    std::vector<std::string> args = {SimulatorProgram(), "--realtime", "--link", Link, "--log", Log,
                                      "--control",        ControlPath};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
@@ -59,16 +59,6 @@ SimulatorProcess::SimulatorProcess(const std::vector<std::string>& options) {
 
     Pid = fork();
     if (Pid == 0) {
-        // A transmitter has a processor of its own: it sends a reply, and a copy right behind
-        // it, on the wire's time whatever else the machine does. A simulator woken late would
-        // send a copy late enough to pass for the next request's reply. Where allowed it runs
-        // real-time (the lowest priority, not passed on to children), else at least ahead of
-        // builds and other tests, else as it is.
-        sched_param realTime{};
-        realTime.sched_priority = 1;
-        if (sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &realTime) != 0) {
-            setpriority(PRIO_PROCESS, 0, -10);
-        }
         execv(argv[0], argv.data());
         _exit(127);
     }
