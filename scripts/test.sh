@@ -18,10 +18,17 @@ status=0
 mkdir -p build
 
 # Interrupted, the run ends what it started: its suites, and the Wine environments, whose
-# displays and servers run in sessions of their own and so outlive a Ctrl-C otherwise.
+# displays and servers run in sessions of their own and so outlive a Ctrl-C otherwise. Each
+# suite is ended as a whole process group: ctest dies on a signal but leaves the test it was
+# running, and that test its simulator.
+suite_groups=()
 interrupted() {
     trap '' INT TERM
     echo "== interrupted: ending the suites and the Wine environments" >&2
+    local group
+    for group in ${suite_groups[@]+"${suite_groups[@]}"}; do
+        kill -TERM -- "-$group" 2>/dev/null
+    done
     kill $(jobs -p) 2>/dev/null
     wait
     local dir
@@ -59,8 +66,17 @@ configure_and_build() {
 run_tests() {
     local preset=$1 began=$SECONDS
     shift
-    "$@" ctest --preset "$preset" >"build/ctest-$preset.log" 2>&1
+    "$@" ctest --preset "$preset" </dev/null >"build/ctest-$preset.log" 2>&1
     echo "$? $((SECONDS - began))" >"build/ctest-$preset.status"
+}
+
+# Starts COMMAND in the background in a process group of its own, which an interruption ends
+# whole; $! is its process. Its input is empty, as a background job's without job control.
+start_suite() {
+    set -m
+    "$@" </dev/null &
+    set +m
+    suite_groups+=($!)
 }
 
 passed=0
@@ -111,17 +127,17 @@ background=() background_pids=()
 native_built=no
 if configure_and_build native; then
     native_built=yes
-    run_tests native nice -n 10 &
+    start_suite run_tests native nice -n 10
     background+=(native) background_pids+=($!)
 else
     echo "== no native build: the i386 and Windows suites cannot run"
 fi
 if configure_and_build i386 && [ "$native_built" = yes ]; then
-    run_tests i386 nice -n 10 "$refuse_x86_32" &
+    start_suite run_tests i386 nice -n 10 "$refuse_x86_32"
     background+=(i386) background_pids+=($!)
 fi
 if configure_and_build fuzz; then
-    run_tests fuzz nice -n 10 &
+    start_suite run_tests fuzz nice -n 10
     background+=(fuzz) background_pids+=($!)
 fi
 windows=()
@@ -148,7 +164,7 @@ run_windows_suites() {
         run_tests "$preset"
     done
 }
-run_windows_suites ${windows[@]+"${windows[@]}"} &
+start_suite run_windows_suites ${windows[@]+"${windows[@]}"}
 windows_suites=$!
 for n in "${!background[@]}"; do
     report "${background[n]}" "${background_pids[n]}"

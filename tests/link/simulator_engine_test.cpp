@@ -314,12 +314,14 @@ TEST(RequestAssembler, DropsAHeaderAnnouncingMoreThanARequestCanCarry) {
 }
 
 TEST(SimulatorOptions, TurnsOptionsIntoControlLinesInTheirOrder) {
-    const char* argv[] = {"qx7sim", "--link",  "/tmp/l",       "--identity", "ABC",
-                          "--pace", "--fault", "silent on 38", "--set",      "ph=4"};
+    const char* argv[] = {"qx7sim",  "--link",       "/tmp/l",     "--identity", "ABC", "--pace",
+                          "--fault", "silent on 38", "--realtime", "--set",      "ph=4"};
     SimulatorOptions options;
     std::string error;
-    ASSERT_TRUE(SimulatorOptions::Parse(10, argv, options, error)) << error;
+    ASSERT_TRUE(SimulatorOptions::Parse(11, argv, options, error)) << error;
     EXPECT_EQ(options.Link, "/tmp/l");
+    // A way of running, not a control line.
+    EXPECT_TRUE(options.RealTime);
     EXPECT_EQ(options.Lines, (std::vector<std::string>{"set identity ABC", "pace on",
                                                        "fault silent on 38", "set ph=4"}));
 }
