@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -15,7 +16,7 @@
 namespace {
 
 // While no client holds the slave side open the master only reports hang-up; look again
-// this often instead of spinning on it.
+// this often instead of spinning on it, where opens of the slave side cannot be watched.
 constexpr long long HangupRecheckNs = 2'000'000;
 constexpr long long IdleWakeNs = 200'000'000;
 constexpr long long BlockedRetryNs = 1'000'000;
@@ -79,6 +80,9 @@ SimulatorShell::~SimulatorShell() {
     if (ControlFd >= 0) {
         close(ControlFd);
         unlink(ControlPath.c_str());
+    }
+    if (OpenWatch >= 0) {
+        close(OpenWatch);
     }
     if (Master >= 0) {
         close(Master);
@@ -147,6 +151,12 @@ bool SimulatorShell::Start(const SimulatorOptions& options, std::string& error) 
     }
     close(slaveFd);
     HungUp = true;
+    // Watched from here on, so no client's open is missed between a hang-up and the wait.
+    OpenWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (OpenWatch >= 0 && inotify_add_watch(OpenWatch, slave.c_str(), IN_OPEN) < 0) {
+        close(OpenWatch);
+        OpenWatch = -1;
+    }
 
     struct stat st;
     if (lstat(options.Link.c_str(), &st) == 0) {
@@ -332,14 +342,15 @@ void SimulatorShell::Run(const volatile std::sig_atomic_t& stop) {
             // The client is not reading and the terminal's buffer is full: retry calmly.
             wake = now + BlockedRetryNs;
         }
-        if (HungUp && wake > now + HangupRecheckNs) {
+        if (HungUp && OpenWatch < 0 && wake > now + HangupRecheckNs) {
             wake = now + HangupRecheckNs;
         }
 
-        pollfd fds[2];
+        pollfd fds[3];
         nfds_t count = 0;
         int masterIndex = -1;
         int controlIndex = -1;
+        int watchIndex = -1;
         if (ControlFd >= 0) {
             controlIndex = static_cast<int>(count);
             fds[count++] = {ControlFd, POLLIN, 0};
@@ -347,6 +358,9 @@ void SimulatorShell::Run(const volatile std::sig_atomic_t& stop) {
         if (!HungUp) {
             masterIndex = static_cast<int>(count);
             fds[count++] = {Master, POLLIN, 0};
+        } else if (OpenWatch >= 0) {
+            watchIndex = static_cast<int>(count);
+            fds[count++] = {OpenWatch, POLLIN, 0};
         }
         timespec timeout = AsTimespec(wake - now);
         int ready = ppoll(fds, count, &timeout, &unblocked);
@@ -355,6 +369,12 @@ void SimulatorShell::Run(const volatile std::sig_atomic_t& stop) {
         }
         if (controlIndex >= 0 && (fds[controlIndex].revents & POLLIN) != 0) {
             ReadControl();
+        }
+        if (watchIndex >= 0 && (fds[watchIndex].revents & POLLIN) != 0) {
+            // Which open it was does not matter: the master is looked at below.
+            char events[4096];
+            while (read(OpenWatch, events, sizeof events) > 0) {
+            }
         }
         if (masterIndex >= 0 && fds[masterIndex].revents != 0) {
             if ((fds[masterIndex].revents & POLLIN) != 0) {

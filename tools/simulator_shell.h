@@ -49,6 +49,9 @@ class SimulatorShell {
     std::string ControlPath;
     int Master = -1;
     int ControlFd = -1;
+    // Reports each open of the slave side, so that a simulator without a client sleeps until
+    // one comes; -1 where the system cannot watch it, and the master is looked at again often.
+    int OpenWatch = -1;
     std::FILE* Log = nullptr;
     Nanoseconds Started = 0;
 

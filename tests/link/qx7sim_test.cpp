@@ -50,6 +50,18 @@ long CpuTicks(pid_t pid) {
     return utime + stime;
 }
 
+// How often a process has gone to sleep of its own accord.
+long VoluntarySwitches(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    const std::string key = "voluntary_ctxt_switches:";
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(key, 0) == 0) {
+            return std::stol(line.substr(key.size()));
+        }
+    }
+    return -1;
+}
+
 int RunSimulator(const std::vector<std::string>& options) {
     std::vector<std::string> args = {SimulatorProgram()};
     args.insert(args.end(), options.begin(), options.end());
@@ -95,10 +107,16 @@ TEST(Qx7sim, ServesClientsThatComeAndGoWithoutSpinningInBetween) {
         EXPECT_STREQ(link.ReadIdentity(), "QX7") << "round " << round;
     }
     long before = CpuTicks(simulator.ProcessId());
+    long sleepsBefore = VoluntarySwitches(simulator.ProcessId());
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     long used = CpuTicks(simulator.ProcessId()) - before;
+    long sleeps = VoluntarySwitches(simulator.ProcessId()) - sleepsBefore;
     // Spinning on the hung-up master would burn about 50 ticks in half a second.
     EXPECT_LT(used, 15);
+    // Without a client it sleeps until one opens the line, rather than looking again every
+    // few milliseconds (about 250 times in half a second), each time a sanitized program's
+    // wake-up on a busy machine.
+    EXPECT_LT(sleeps, 25);
     TransmitterLink link;
     ASSERT_TRUE(link.Open(simulator.DevicePath().c_str()));
     EXPECT_STREQ(link.ReadIdentity(), "QX7");
