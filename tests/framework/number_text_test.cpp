@@ -263,9 +263,17 @@ TEST(FloatText, RoundsExactHalvesAwayFromZeroAndTheirNeighboursToTheNearest) {
     EXPECT_GT(checked, 50000);
 }
 
-// A million floats against their exact expansion: random bit patterns cover every exponent,
-// denormals included; the rest are the magnitudes the tool's fields show.
-TEST(FloatText, MatchesTheExactDecimalExpansionForAMillionFloats) {
+// Floats against their exact expansion: random bit patterns cover every exponent, denormals
+// included; the rest are the magnitudes the tool's fields show. A million natively; the 32-bit
+// Linux build runs only under emulation, where each costs about six times as much, and checks
+// a fifth of them: still every exponent hundreds of times.
+#if defined(__i386__) && defined(__linux__)
+constexpr int kRandomFloats = 200000;
+#else
+constexpr int kRandomFloats = 1000000;
+#endif
+
+TEST(FloatText, MatchesTheExactDecimalExpansionForRandomFloatsOfEveryExponent) {
     std::mt19937 random(20240315);
     std::uniform_int_distribution<std::uint32_t> anyBits;
     std::uniform_real_distribution<float> fieldRange(-4000.0f, 4000.0f);
@@ -273,7 +281,8 @@ TEST(FloatText, MatchesTheExactDecimalExpansionForAMillionFloats) {
     int checked = 0;
     int failures = 0;
     int floats = 0;
-    for (int i = 0; i < 1010000; ++i) {
+    // Some random bit patterns are infinities or NaNs and are skipped.
+    for (int i = 0; i < kRandomFloats + kRandomFloats / 100; ++i) {
         float value;
         if (i % 2 == 0) {
             value = FromBits(anyBits(random));
@@ -300,7 +309,7 @@ TEST(FloatText, MatchesTheExactDecimalExpansionForAMillionFloats) {
             }
         }
     }
-    EXPECT_GE(floats, 1000000);
+    EXPECT_GE(floats, kRandomFloats);
     std::printf("%d floats, %d texts checked\n", floats, checked);
 }
 
