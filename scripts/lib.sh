@@ -49,8 +49,9 @@ qx7_start_xvfb() {
 }
 
 # Runs COMMAND ahead of builds and other tests for the processor, where this user may raise a
-# priority, else as it is: for what stands in for hardware or the system (the simulator, the
-# Wine server), whose serial time-outs are real. Usage: qx7_ahead COMMAND [ARGS...]
+# priority, else as it is: for what stands in for the system (the Wine server), whose serial
+# time-outs are real; the simulator raises its own (qx7sim --realtime).
+# Usage: qx7_ahead COMMAND [ARGS...]
 qx7_ahead() {
     # GNU nice runs the command even where it may not raise the priority, with a warning and
     # status 0, so whether it may is read from the niceness it gave.

@@ -20,16 +20,14 @@ mkdir -p build
 # Interrupted, the run ends what it started: its suites, and the Wine environments, whose
 # displays and servers run in sessions of their own and so outlive a Ctrl-C otherwise. Each
 # suite is ended as a whole process group: ctest dies on a signal but leaves the test it was
-# running, and that test its simulator.
-suite_groups=()
+# running, and that test its simulator. Every background job is a suite (start_suite).
 interrupted() {
     trap '' INT TERM
     echo "== interrupted: ending the suites and the Wine environments" >&2
-    local group
-    for group in ${suite_groups[@]+"${suite_groups[@]}"}; do
-        kill -TERM -- "-$group" 2>/dev/null
+    local job
+    for job in $(jobs -p); do
+        kill -TERM -- "-$job" 2>/dev/null
     done
-    kill $(jobs -p) 2>/dev/null
     wait
     local dir
     for dir in build/win64/wine build/win32/wine; do
@@ -66,7 +64,7 @@ configure_and_build() {
 run_tests() {
     local preset=$1 began=$SECONDS
     shift
-    "$@" ctest --preset "$preset" </dev/null >"build/ctest-$preset.log" 2>&1
+    "$@" ctest --preset "$preset" >"build/ctest-$preset.log" 2>&1
     echo "$? $((SECONDS - began))" >"build/ctest-$preset.status"
 }
 
@@ -76,7 +74,6 @@ start_suite() {
     set -m
     "$@" </dev/null &
     set +m
-    suite_groups+=($!)
 }
 
 passed=0
