@@ -79,6 +79,12 @@ bool SimulatorOptions::Parse(int argc, const char* const* argv, SimulatorOptions
                             : std::strcmp(option, "--config") == 0  ? &options.Config
                                                                     : nullptr;
         if (path != nullptr) {
+            // "--link --realtime" is an option put where its path belongs, not a file named
+            // "--realtime" to make; a path that really starts so can be given as ./--name.
+            if (value.rfind("--", 0) == 0) {
+                error = std::string(option) + " takes a path, not " + value;
+                return false;
+            }
             *path = value;
             ++i;
             continue;

@@ -333,6 +333,9 @@ TEST(SimulatorOptions, RejectsUnknownOptionsMissingValuesAndAMissingLink) {
     EXPECT_FALSE(SimulatorOptions::Parse(5, unknown, options, error));
     const char* missing[] = {"qx7sim", "--link"};
     EXPECT_FALSE(SimulatorOptions::Parse(2, missing, options, error));
+    const char* optionForPath[] = {"qx7sim", "--link", "--realtime"};
+    EXPECT_FALSE(SimulatorOptions::Parse(3, optionForPath, options, error));
+    EXPECT_EQ(error, "--link takes a path, not --realtime");
     const char* noLink[] = {"qx7sim", "--pace"};
     EXPECT_FALSE(SimulatorOptions::Parse(2, noLink, options, error));
     const char* help[] = {"qx7sim", "--help"};
